@@ -1,0 +1,71 @@
+#include "platform/bus/bus_factory.h"
+
+#include <cstdlib>
+
+#include "platform/replay_control.h"
+#include "platform/trace_control.h"
+#include "sim/sim_control.h"
+
+namespace tester {
+namespace {
+
+std::string EnvValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+BusConfig BusConfigFromEnvironment() {
+  return BusConfig{EnvValue("TESTER_BUS"), EnvValue("TESTER_TRACE"), EnvValue("TESTER_CLOCK")};
+}
+
+std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error) {
+  if (value.empty() || value == "sim") return BusSpec{BusKind::Sim, ""};
+  auto with_file = [&](const std::string& prefix, BusKind kind) -> std::optional<BusSpec> {
+    std::string file = value.substr(prefix.size());
+    if (file.empty()) {
+      error = "TESTER_BUS=" + value + ": a file name must follow \"" + prefix + "\"";
+      return std::nullopt;
+    }
+    return BusSpec{kind, file};
+  };
+  if (value.rfind("sim:", 0) == 0) return with_file("sim:", BusKind::Sim);
+  if (value.rfind("replay:", 0) == 0) return with_file("replay:", BusKind::Replay);
+  error = "TESTER_BUS=" + value +
+          " names no backend (use sim, sim:<jig file> or replay:<trace file>)";
+  return std::nullopt;
+}
+
+std::optional<bool> ParseClockChoice(const std::string& value, std::string& error) {
+  if (value.empty() || value == "real") return false;
+  if (value == "virtual") return true;
+  error = "TESTER_CLOCK=" + value + " is not a clock (use virtual, or leave it unset)";
+  return std::nullopt;
+}
+
+std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPump& pump,
+                                               std::string& error) {
+  std::optional<BusSpec> spec = ParseBusSpec(config.bus, error);
+  if (!spec) return nullptr;
+
+  std::unique_ptr<GaugeControl> control;
+  if (spec->kind == BusKind::Sim) {
+    control = MakeSimControl(spec->file, pump, error);
+  } else {
+    control = ReplayControl::FromFile(spec->file, pump, error);
+  }
+  if (!control) return nullptr;
+
+  if (!config.trace.empty()) {
+    auto traced = std::make_unique<TracingControl>(std::move(control), pump, config.trace);
+    if (!traced->Ok()) {
+      error = "cannot open the trace file " + traced->Path();
+      return nullptr;
+    }
+    control = std::move(traced);
+  }
+  return control;
+}
+
+}  // namespace tester

@@ -1,0 +1,43 @@
+#pragma once
+// The one road to time: every wait of the programs goes through an EventPump.
+// Implementations: the Qt event loop (real time) and the virtual clock (waits
+// advance time instantly). Nothing else reads the system clock or sleeps.
+#include <cstdint>
+
+namespace tester {
+
+inline constexpr int64_t kMicrosPerMs = 1000;
+inline constexpr int64_t kMicrosPerDay = 86'400'000'000LL;
+
+struct CivilDate {
+  int year = 2000;
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  bool operator==(const CivilDate&) const = default;
+};
+
+class EventPump {
+public:
+  virtual ~EventPump() = default;
+
+  // Microseconds on the station clock: counted from local midnight of the day the
+  // clock started, never going backwards. Time of day = Now() mod kMicrosPerDay.
+  virtual int64_t Now() const = 0;
+  // Waits at least `ms` milliseconds while serving pending events. Never returns
+  // early, never spins the CPU. A negative or zero wait serves events once.
+  virtual void WaitMs(int64_t ms) = 0;
+  // Serves the events pending now, without waiting.
+  virtual void PumpOnce() = 0;
+  // Time spent inside a device operation (bus transfer time of the virtual jig):
+  // the virtual clock moves on without serving events; real time passes by itself.
+  virtual void Elapse(int64_t micros) = 0;
+  // Today's local date on the station clock.
+  virtual CivilDate Today() const = 0;
+};
+
+// Seconds since midnight, the resolution of Now().
+inline double SecondsSinceMidnight(const EventPump& pump) {
+  return static_cast<double>(pump.Now() % kMicrosPerDay) / 1e6;
+}
+
+}  // namespace tester
