@@ -12,6 +12,7 @@
 
 #include "platform/event_pump.h"
 #include "platform/gauge_control.h"
+#include "platform/trace_format.h"
 
 namespace tester {
 
@@ -37,6 +38,8 @@ public:
   bool Complete() const;
   // Trace lines not yet answered.
   std::vector<std::string> Remaining() const;
+  // The parsed trace, with the recorded timestamps (replay itself does not compare them).
+  const std::vector<TraceLine>& Lines() const;
 
   BusStatus16 PutWord(uint8_t cmd, int16_t word, uint8_t addr) override;
   BusStatus16 GetWord(uint8_t cmd, int16_t& word, uint8_t addr) override;

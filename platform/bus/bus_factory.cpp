@@ -37,13 +37,6 @@ std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error
   return std::nullopt;
 }
 
-std::optional<bool> ParseClockChoice(const std::string& value, std::string& error) {
-  if (value.empty() || value == "real") return false;
-  if (value == "virtual") return true;
-  error = "TESTER_CLOCK=" + value + " is not a clock (use virtual, or leave it unset)";
-  return std::nullopt;
-}
-
 std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPump& pump,
                                                std::string& error) {
   std::optional<BusSpec> spec = ParseBusSpec(config.bus, error);

@@ -31,9 +31,6 @@ struct BusSpec {
 // Parses a TESTER_BUS value; nullopt and `error` when it names no backend.
 std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error);
 
-// True when TESTER_CLOCK asks for the virtual clock; `error` when the value is unknown.
-std::optional<bool> ParseClockChoice(const std::string& value, std::string& error);
-
 // Builds the backend (wrapped for tracing when asked). Null and `error` on failure.
 std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPump& pump,
                                                std::string& error);

@@ -1,0 +1,135 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace tester {
+namespace {
+
+// Attempts at a fresh temporary name before giving up (names left by crashed writers).
+constexpr int kTempNameAttempts = 100;
+// Permission bits of a new file before the process umask applies.
+constexpr mode_t kNewFileMode = 0666;
+// Bytes read per system call.
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+void SetError(std::string* error, const std::string& what, const std::string& path, int err) {
+  if (error != nullptr) *error = what + " " + path + ": " + std::strerror(err);
+}
+
+// The file a write has to replace: the target of a symbolic link rather than the link.
+std::string ResolveTarget(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(path, ec)) return path;
+  const std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : target.string();
+}
+
+// Creates a temporary file beside `target`; returns its descriptor or -1.
+int CreateTempBeside(const std::string& target, std::string* temp_path) {
+  const std::filesystem::path p(target);
+  const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : ".";
+  const std::string stem = "." + p.filename().string() + ".tmp-" + std::to_string(getpid()) + "-";
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    *temp_path = (folder / (stem + std::to_string(attempt))).string();
+    const int fd = open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Makes the rename itself durable; failure here does not undo the write.
+void SyncFolderOf(const std::string& target) {
+  const std::filesystem::path p(target);
+  const std::string folder = p.has_parent_path() ? p.parent_path().string() : ".";
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+// Fills the temporary file; returns nullptr on success or what failed (errno is kept).
+const char* FillTemp(int fd, const std::string& target, std::string_view bytes) {
+  struct stat old_state {};
+  if (stat(target.c_str(), &old_state) == 0 && fchmod(fd, old_state.st_mode & 07777) != 0) {
+    return "cannot set the permissions of";
+  }
+  if (!WriteAll(fd, bytes)) return "cannot write";
+  if (fsync(fd) != 0) return "cannot flush";
+  return nullptr;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  const std::string target = ResolveTarget(path);
+  std::string temp;
+  const int fd = CreateTempBeside(target, &temp);
+  if (fd < 0) {
+    SetError(error, "cannot create a temporary file for", target, errno);
+    return false;
+  }
+  const char* failed = FillTemp(fd, target, bytes);
+  int err = errno;
+  if (close(fd) != 0 && failed == nullptr) failed = "cannot close", err = errno;
+  if (failed == nullptr && rename(temp.c_str(), target.c_str()) != 0) {
+    failed = "cannot replace", err = errno;
+  }
+  if (failed != nullptr) {
+    unlink(temp.c_str());
+    SetError(error, failed, target, err);
+    return false;
+  }
+  SyncFolderOf(target);
+  return true;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, "cannot open", path, errno);
+    return std::nullopt;
+  }
+  struct stat state {};
+  if (fstat(fd, &state) == 0 && S_ISDIR(state.st_mode)) {
+    close(fd);
+    SetError(error, "cannot read", path, EISDIR);
+    return std::nullopt;
+  }
+  std::string contents;
+  char chunk[kReadChunk];
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      close(fd);
+      SetError(error, "cannot read", path, err);
+      return std::nullopt;
+    }
+    contents.append(chunk, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return contents;
+}
+
+}  // namespace tester

@@ -1,0 +1,34 @@
+#pragma once
+// Real-time station clock on the Qt event loop. Waits run a nested event loop, so window
+// events, timers, process pipes and incoming automation calls are served while a procedure
+// waits, and the thread sleeps in the loop instead of spinning.
+//
+// A QCoreApplication (or QApplication) must exist before the first WaitMs or PumpOnce and
+// outlive the pump; without one, waits fall back to sleeping and serve no events.
+#include <QElapsedTimer>
+
+#include "platform/event_pump.h"
+
+namespace tester {
+
+class QtEventPump final : public EventPump {
+public:
+  // Reads the local time of day and the date once; from then on time is counted on the
+  // monotonic clock, so a change of the system clock cannot make it jump.
+  QtEventPump();
+
+  int64_t Now() const override;
+  void WaitMs(int64_t ms) override;
+  void PumpOnce() override;
+  void Elapse(int64_t /*micros*/) override {}  // real time passes by itself
+  CivilDate Today() const override;
+
+private:
+  // Sleeps in a nested event loop for about `ms` milliseconds (at least 1).
+  void RunLoopFor(int64_t ms);
+
+  int64_t start_of_day_us_ = 0;
+  QElapsedTimer elapsed_;
+};
+
+}  // namespace tester

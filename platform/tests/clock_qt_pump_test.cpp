@@ -1,0 +1,62 @@
+// The real-time pump on the Qt event loop. The only tests here that take real time; the
+// waits are a few tens of milliseconds.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <memory>
+
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/station_clock.h"
+
+namespace tester {
+namespace {
+
+class QtPump : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (QCoreApplication::instance() == nullptr) {
+      app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+    }
+  }
+
+  int argc_ = 1;
+  char name_[12] = "clock_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QCoreApplication> app_;
+};
+
+TEST_F(QtPump, WaitIsNeverShortAndServesEventsMeanwhile) {
+  QtEventPump pump;
+  bool posted_served = false;
+  bool timer_fired = false;
+  QTimer::singleShot(0, [&] { posted_served = true; });
+  QTimer::singleShot(10, [&] { timer_fired = true; });
+  const int64_t start = pump.Now();
+  pump.WaitMs(30);
+  const int64_t waited = pump.Now() - start;
+  EXPECT_GE(waited, 30 * kMicrosPerMs);
+  EXPECT_LT(waited, 1000 * kMicrosPerMs);
+  EXPECT_TRUE(posted_served);
+  EXPECT_TRUE(timer_fired);
+}
+
+TEST_F(QtPump, VirtualStationClockServesQtEventsOnItsPumps) {
+  ASSERT_EQ(ParseClockKind("virtual"), ClockKind::kVirtual);
+  std::unique_ptr<VirtualClock> clock = MakeVirtualClockAtLocalTime();
+  bool served = false;
+  QTimer::singleShot(0, [&] { served = true; });
+  const int64_t start = clock->Now();
+  clock->WaitMs(60'000);  // a minute of virtual time
+  EXPECT_TRUE(served);
+  EXPECT_EQ(clock->Now() - start, 60'000 * kMicrosPerMs);
+}
+
+TEST(StationClock, UnknownClockChoiceIsRefused) {
+  EXPECT_EQ(ParseClockKind(nullptr), ClockKind::kReal);
+  EXPECT_EQ(ParseClockKind(""), ClockKind::kReal);
+  EXPECT_EQ(ParseClockKind("Virtual "), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tester

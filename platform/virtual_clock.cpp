@@ -1,0 +1,112 @@
+#include "platform/virtual_clock.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tester {
+namespace {
+
+// Longest wait or timer delay taken as asked (about 31 years); longer ones are cut to it so
+// that microsecond arithmetic cannot overflow.
+constexpr int64_t kMaxDelayMs = 1'000'000'000'000LL;
+
+int64_t DelayMicros(int64_t ms) { return std::clamp<int64_t>(ms, 0, kMaxDelayMs) * kMicrosPerMs; }
+
+// Days since 1970-01-01 of a proleptic Gregorian date (era-based, exact for any year).
+int64_t DaysFromCivil(const CivilDate& date) {
+  const int64_t y = date.year - (date.month <= 2 ? 1 : 0);
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t year_of_era = y - era * 400;
+  const int64_t month_from_march = (date.month + 9) % 12;
+  const int64_t day_of_year = (153 * month_from_march + 2) / 5 + date.day - 1;
+  const int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+CivilDate CivilFromDays(int64_t days) {
+  days += 719468;
+  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const int64_t day_of_era = days - era * 146097;
+  const int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t month_from_march = (5 * day_of_year + 2) / 153;
+  const int day = static_cast<int>(day_of_year - (153 * month_from_march + 2) / 5 + 1);
+  const int month = static_cast<int>(month_from_march < 10 ? month_from_march + 3
+                                                           : month_from_march - 9);
+  const int year = static_cast<int>(year_of_era + era * 400 + (month <= 2 ? 1 : 0));
+  return CivilDate{year, month, day};
+}
+
+}  // namespace
+
+VirtualClock::VirtualClock(int64_t start_of_day_us, CivilDate today)
+    : now_us_(std::max<int64_t>(start_of_day_us, 0)), start_date_(today) {}
+
+void VirtualClock::WaitMs(int64_t ms) {
+  PumpOnce();
+  const int64_t target = now_us_ + DelayMicros(ms);
+  int64_t last_pass = now_us_;
+  while (!timers_.empty()) {
+    // Each pass serves the timers due at its instant; a timer that a callback schedules
+    // for "now" is served by the next pass, one microsecond later, so a timer that keeps
+    // re-arming itself with no delay cannot hold the clock still.
+    const int64_t next = std::max(timers_.begin()->first.first, last_pass + 1);
+    if (next > target) break;
+    now_us_ = std::max(now_us_, next);
+    last_pass = now_us_;
+    RunDueTimers();
+  }
+  // A callback may itself have waited past the target; the clock never goes back.
+  now_us_ = std::max(now_us_, target);
+}
+
+void VirtualClock::PumpOnce() {
+  if (pump_hook_) pump_hook_();
+  RunDueTimers();
+}
+
+void VirtualClock::Elapse(int64_t micros) {
+  now_us_ += std::clamp<int64_t>(micros, 0, kMaxDelayMs * kMicrosPerMs);
+}
+
+CivilDate VirtualClock::Today() const {
+  return CivilFromDays(DaysFromCivil(start_date_) + now_us_ / kMicrosPerDay);
+}
+
+uint64_t VirtualClock::ScheduleAfterMs(int64_t delay_ms, std::function<void()> callback) {
+  const uint64_t id = next_timer_id_++;
+  const int64_t due = now_us_ + DelayMicros(delay_ms);
+  timers_.emplace(std::make_pair(due, id), std::move(callback));
+  return id;
+}
+
+void VirtualClock::CancelTimer(uint64_t id) {
+  for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+    if (it->first.second == id) {
+      timers_.erase(it);
+      return;
+    }
+  }
+}
+
+void VirtualClock::RunDueTimers() {
+  // Only timers that existed when the pass began; the instant is fixed at its start, as
+  // a callback may wait and move the clock on.
+  const uint64_t first_new_id = next_timer_id_;
+  const int64_t instant = now_us_;
+  for (;;) {
+    auto it = timers_.begin();
+    while (it != timers_.end() && it->first.first <= instant && it->first.second >= first_new_id) {
+      ++it;
+    }
+    if (it == timers_.end() || it->first.first > instant) return;
+    std::function<void()> callback = std::move(it->second);
+    timers_.erase(it);
+    if (callback) callback();
+  }
+}
+
+}  // namespace tester
