@@ -1,0 +1,63 @@
+#include "sim/adapter_claim.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace tester {
+namespace {
+
+std::string LockPath(const std::string& dir, const std::string& id) {
+  return dir + "/" + id + ".lock";
+}
+
+}  // namespace
+
+AdapterClaim::AdapterClaim(AdapterClaim&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+AdapterClaim& AdapterClaim::operator=(AdapterClaim&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+AdapterClaim::~AdapterClaim() {
+  if (fd_ >= 0) ::close(fd_);  // closing the last descriptor drops the flock
+}
+
+std::optional<AdapterClaim> AdapterClaim::Try(const std::string& lock_dir, const std::string& id) {
+  int fd = ::open(LockPath(lock_dir, id).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return AdapterClaim(fd);
+}
+
+bool AdapterClaim::IsFree(const std::string& lock_dir, const std::string& id) {
+  return Try(lock_dir, id).has_value();
+}
+
+std::string DefaultLockDirectory() {
+  const char* env = std::getenv("TESTER_SIM_LOCKS");
+  if (env != nullptr && *env != '\0') return env;
+  return "/tmp/tester-sim-locks-" + std::to_string(::getuid());
+}
+
+bool EnsureLockDirectory(const std::string& dir) {
+  if (::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) {
+    struct stat info {};
+    return ::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  }
+  return false;
+}
+
+}  // namespace tester

@@ -1,0 +1,215 @@
+// Line-based jig file: "[adapter <identifier>]" and "[pack <label>]" open sections,
+// "key = value" lines fill them, "#" starts a comment. See docs/jig-file.md.
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "sim/jig.h"
+#include "sim/jig_keys.h"
+#include "sim/jig_values.h"
+
+namespace tester {
+
+namespace {
+
+constexpr size_t kIdentifierDigits = 32;  // adapter identifier: 32 hexadecimal digits
+
+std::string LineError(int line, const std::string& what) {
+  return "line " + std::to_string(line) + ": " + what;
+}
+
+std::string StripComment(const std::string& line) {
+  size_t hash = line.find('#');
+  return TrimJig(hash == std::string::npos ? line : line.substr(0, hash));
+}
+
+std::optional<std::string> NormalisedIdentifier(const std::string& text) {
+  std::string id = TrimJig(text);
+  if (id.size() != kIdentifierDigits) return std::nullopt;
+  for (char& c : id) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return id;
+}
+
+class JigParser {
+public:
+  bool ParseLine(int number, const std::string& raw, std::string& error) {
+    std::string line = StripComment(raw);
+    if (line.empty()) return true;
+    if (line.front() == '[') return OpenSection(number, line, error);
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) {
+      error = LineError(number, "expected \"key = value\" or a [section] header");
+      return false;
+    }
+    return ApplyKey(number, TrimJig(line.substr(0, eq)), TrimJig(line.substr(eq + 1)), error);
+  }
+
+  bool Finish(std::string& error) {
+    for (const AdapterDescription& adapter : jig_.adapters) {
+      for (const PackDescription& pack : adapter.packs) {
+        if (!CheckPack(pack, error)) return false;
+      }
+    }
+    return true;
+  }
+
+  JigDescription Take() { return std::move(jig_); }
+
+private:
+  bool OpenSection(int number, const std::string& line, std::string& error) {
+    if (line.back() != ']') {
+      error = LineError(number, "section header without closing ']'");
+      return false;
+    }
+    std::string inner = TrimJig(line.substr(1, line.size() - 2));
+    size_t space = inner.find_first_of(" \t");
+    std::string kind = inner.substr(0, space);
+    std::string rest = space == std::string::npos ? "" : TrimJig(inner.substr(space));
+    if (kind == "adapter") return OpenAdapter(number, rest, error);
+    if (kind == "pack") return OpenPack(number, rest, error);
+    error = LineError(number, "unknown section [" + kind + "]; expected [adapter ...] or [pack]");
+    return false;
+  }
+
+  bool OpenAdapter(int number, const std::string& text, std::string& error) {
+    auto id = NormalisedIdentifier(text);
+    if (!id) {
+      error = LineError(number, "adapter identifier must be 32 hexadecimal digits, got \"" +
+                                    text + "\"");
+      return false;
+    }
+    auto seen = first_line_.find(*id);
+    if (seen != first_line_.end()) {
+      error = LineError(number, "duplicate adapter identifier " + *id + " (first at line " +
+                                    std::to_string(seen->second) + ")");
+      return false;
+    }
+    first_line_[*id] = number;
+    AdapterDescription adapter;
+    adapter.identifier = *id;
+    adapter.line = number;
+    jig_.adapters.push_back(adapter);
+    in_pack_ = false;
+    return true;
+  }
+
+  bool OpenPack(int number, const std::string& label, std::string& error) {
+    if (jig_.adapters.empty()) {
+      error = LineError(number, "pack outside an adapter: put an [adapter ...] section first");
+      return false;
+    }
+    PackDescription pack;
+    pack.label = label;
+    pack.line = number;
+    jig_.adapters.back().packs.push_back(pack);
+    in_pack_ = true;
+    return true;
+  }
+
+  bool ApplyKey(int number, const std::string& key, const std::string& value,
+                std::string& error) {
+    if (jig_.adapters.empty()) {
+      error = LineError(number, "key \"" + key + "\" outside any section");
+      return false;
+    }
+    AdapterDescription& adapter = jig_.adapters.back();
+    std::string what;
+    KeyResult result = in_pack_ ? ApplyPackKey(adapter.packs.back(), key, value, what)
+                                : ApplyAdapterKey(adapter, key, value, what);
+    if (result == KeyResult::kUnknownKey) {
+      error = LineError(number, std::string("unknown ") + (in_pack_ ? "pack" : "adapter") +
+                                    " key \"" + key + "\"");
+      return false;
+    }
+    if (result == KeyResult::kBadValue) {
+      error = LineError(number, "bad value \"" + value + "\" for " + key + ": " + what);
+      return false;
+    }
+    return true;
+  }
+
+  static bool CheckPack(const PackDescription& pack, std::string& error) {
+    for (const DataFlashClass& c : pack.classes) {
+      if (c.address + c.length > 2048) {
+        error = LineError(pack.line, "class " + std::to_string(c.id) + " runs past the data flash");
+        return false;
+      }
+    }
+    if (pack.defects.fail_at > 0 && pack.defects.fail_from > 0 &&
+        pack.defects.fail_from < pack.defects.fail_at) {
+      error = LineError(pack.line, "fail_at lies after fail_from: it would never show");
+      return false;
+    }
+    return true;
+  }
+
+  JigDescription jig_;
+  std::map<std::string, int> first_line_;
+  bool in_pack_ = false;
+};
+
+}  // namespace
+
+KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
+                          const std::string& value, std::string& what) {
+  if (key == "cal_board" || key == "advanced") {
+    auto flag = ParseJigFlag(value);
+    if (!flag) {
+      what = "expects yes or no";
+      return KeyResult::kBadValue;
+    }
+    (key == "cal_board" ? adapter.cal_board : adapter.advanced_board) = *flag;
+    return KeyResult::kApplied;
+  }
+  if (key == "sensors") {
+    auto list = ParseJigIntList(value, 0, 0xFF);
+    if (!list) {
+      what = "expects bus addresses such as 0x90 0x94";
+      return KeyResult::kBadValue;
+    }
+    adapter.sensors.assign(list->begin(), list->end());
+    return KeyResult::kApplied;
+  }
+  if (key == "ambient_c") {
+    auto real = ParseJigReal(value);
+    if (!real) {
+      what = "expects a temperature in degrees Celsius";
+      return KeyResult::kBadValue;
+    }
+    adapter.ambient_c = *real;
+    return KeyResult::kApplied;
+  }
+  return KeyResult::kUnknownKey;
+}
+
+std::optional<JigDescription> ParseJigText(const std::string& text, std::string& error) {
+  JigParser parser;
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!parser.ParseLine(number, line, error)) return std::nullopt;
+  }
+  if (!parser.Finish(error)) return std::nullopt;
+  return parser.Take();
+}
+
+std::optional<JigDescription> ParseJigFile(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot read jig file \"" + path + "\"";
+    return std::nullopt;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  auto jig = ParseJigText(text.str(), error);
+  if (!jig) error = path + ": " + error;
+  return jig;
+}
+
+}  // namespace tester

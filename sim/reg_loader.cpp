@@ -1,0 +1,165 @@
+#include "sim/reg_loader.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace tester {
+namespace {
+
+constexpr uint8_t kRegCommand = 0x00;   // command byte, then row/address bytes
+constexpr uint8_t kRegData = 0x04;      // data in and out
+constexpr uint8_t kRegDataEnd = 0x64;   // data registers end before the checksum
+constexpr uint8_t kRegChecksum = 0x64;  // checksum in (executes); sums out, little-endian
+constexpr uint8_t kRegResult = 0x66;    // result byte of the last command
+constexpr uint8_t kRegReadData = 0x05;  // data-flash bytes of command 0x07
+
+constexpr uint8_t kCmdReadRow = 0x00;     // [0x00, r, 0]: instruction row r to 0x04..
+constexpr uint8_t kCmdWriteRow = 0x02;    // [0x02, r, 0] + 96 bytes: write instruction row r
+constexpr uint8_t kCmdEraseRow = 0x03;    // erase instruction row 0
+constexpr uint8_t kCmdReadFlash = 0x07;   // [0x07, a lo, a hi] + count: read data flash
+constexpr uint8_t kCmdChecksum = 0x08;    // checksum of the image span to 0x04/0x05
+constexpr uint8_t kCmdProgramRow = 0x0A;  // [0x0A, r lo, r hi] + row bytes
+constexpr uint8_t kCmdMassErase = 0x0C;   // + 0x83 0xDE at 0x04
+constexpr uint8_t kCmdProbe = 0x0D;       // ready value to 0x04/0x05
+constexpr uint8_t kCmdExit = 0x0F;        // run the firmware
+constexpr uint8_t kMassEraseKey[2] = {0x83, 0xDE};
+constexpr uint16_t kProbeReady = 0x00C8;  // 200: loader running and ready (> 100)
+constexpr int kMaxReadCount = kRegDataEnd - kRegReadData;  // bytes 0x05..0x63
+
+}  // namespace
+
+void RegLoader::PutWordLE(uint8_t reg, uint16_t value) {
+  regs_[reg] = static_cast<uint8_t>(value);
+  regs_[reg + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+uint16_t RegLoader::Param() const { return static_cast<uint16_t>(params_[0] | params_[1] << 8); }
+
+SimStatus RegLoader::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
+  if (core_.Busy()) return kSimBusy;
+  if (data.empty() || reg + data.size() > regs_.size()) return kSimCommandNack;
+  if (reg == kRegCommand) {
+    StartCommand(data);
+    return kSimOk;
+  }
+  if (reg == kRegChecksum) {
+    uint16_t checksum = data[0];
+    if (data.size() > 1) checksum = static_cast<uint16_t>(checksum | data[1] << 8);
+    Execute(checksum);
+    return kSimOk;
+  }
+  std::copy(data.begin(), data.end(), regs_.begin() + reg);
+  if (reg >= kRegData && reg < kRegDataEnd) sum_ = std::accumulate(data.begin(), data.end(), sum_);
+  return kSimOk;
+}
+
+SimStatus RegLoader::ReadRegs(uint8_t reg, int count, std::vector<uint8_t>& data) {
+  if (count <= 0 || reg + count > static_cast<int>(regs_.size())) return kSimCommandNack;
+  if (core_.Busy()) {
+    if (reg != kRegResult) return kSimBusy;
+    data.assign(static_cast<size_t>(count), kSimLoaderBusy);
+    return kSimOk;
+  }
+  data.assign(regs_.begin() + reg, regs_.begin() + reg + count);
+  return kSimOk;
+}
+
+void RegLoader::StartCommand(std::span<const uint8_t> block) {
+  command_ = block[0];
+  params_[0] = block.size() > 1 ? block[1] : 0;
+  params_[1] = block.size() > 2 ? block[2] : 0;
+  sum_ = std::accumulate(block.begin(), block.end(), 0u);
+}
+
+void RegLoader::Execute(uint16_t checksum) {
+  if (checksum != static_cast<uint16_t>(sum_)) {
+    regs_[kRegResult] = kSimLoaderBadChecksum;
+    return;
+  }
+  regs_[kRegResult] = Run();
+}
+
+uint8_t RegLoader::Run() {
+  switch (command_) {
+    case kCmdReadRow: return ReadInstructionRow(Param());
+    case kCmdWriteRow: return WriteInstructionRow(Param());
+    case kCmdEraseRow:
+      core_.Memory().EraseRow(0);
+      ++core_.Counters().row_erases;
+      core_.StartBusy(core_.Pack().timings.row_erase_ms);
+      return kSimLoaderAccepted;
+    case kCmdMassErase: return MassErase();
+    case kCmdProgramRow: return ProgramRow(Param());
+    case kCmdChecksum: return ComputeChecksum();
+    case kCmdReadFlash: return ReadDataFlash(Param());
+    case kCmdProbe:
+      PutWordLE(kRegData, kProbeReady);
+      return kSimLoaderAccepted;
+    case kCmdExit:
+      core_.LeaveRom();
+      return kSimLoaderAccepted;
+    default: return kSimLoaderFailed;
+  }
+}
+
+uint8_t RegLoader::ReadInstructionRow(int row) {
+  if (row >= kSimInstructionRows) return kSimLoaderFailed;
+  const InstructionRow& bytes = core_.Memory().Row(row);
+  std::copy(bytes.begin(), bytes.end(), regs_.begin() + kRegData);
+  PutWordLE(kRegChecksum, static_cast<uint16_t>(std::accumulate(bytes.begin(), bytes.end(), 0u)));
+  return kSimLoaderAccepted;
+}
+
+uint8_t RegLoader::WriteInstructionRow(int row) {
+  std::span<const uint8_t> bytes(regs_.data() + kRegData, kSimRowBytes);
+  if (!core_.Memory().ProgramRow(row, bytes)) return kSimLoaderFailed;
+  ++core_.Counters().row_writes;
+  core_.StartBusy(core_.Pack().timings.row_program_ms);
+  return kSimLoaderAccepted;
+}
+
+uint8_t RegLoader::MassErase() {
+  if (regs_[kRegData] != kMassEraseKey[0] || regs_[kRegData + 1] != kMassEraseKey[1]) {
+    return kSimLoaderFailed;
+  }
+  core_.Memory().EraseDataFlash();
+  ++core_.Counters().mass_erases;
+  core_.StartBusy(core_.Pack().timings.mass_erase_ms);
+  return kSimLoaderAccepted;
+}
+
+uint8_t RegLoader::ProgramRow(int row) {
+  const PackDescription& pack = core_.Pack();
+  const auto& bad = pack.defects.bad_rows;
+  core_.StartBusy(pack.timings.row_program_ms);
+  if (std::find(bad.begin(), bad.end(), row) != bad.end()) return kSimLoaderFailed;
+  std::span<const uint8_t> bytes(regs_.data() + kRegData, static_cast<size_t>(pack.row_size));
+  if (!core_.Memory().ProgramDataFlash(row * pack.row_size, bytes)) return kSimLoaderFailed;
+  ++core_.Counters().rows_programmed;
+  return kSimLoaderAccepted;
+}
+
+uint8_t RegLoader::ComputeChecksum() {
+  const PackDescription& pack = core_.Pack();
+  uint16_t sum = core_.Memory().Checksum(pack.image_span);
+  if (pack.defects.bad_checksum) ++sum;
+  PutWordLE(kRegData, sum);
+  ++core_.Counters().checksums;
+  core_.StartBusy(pack.timings.checksum_ms);
+  return kSimLoaderAccepted;
+}
+
+uint8_t RegLoader::ReadDataFlash(int address) {
+  int count = regs_[kRegData];
+  int offset = address - kSimDataFlashBase;
+  if (count > kMaxReadCount || offset < 0 || offset + count > kSimDataFlashSize) {
+    return kSimLoaderFailed;
+  }
+  auto flash = core_.Memory().DataFlash();
+  std::copy(flash.begin() + offset, flash.begin() + offset + count, regs_.begin() + kRegReadData);
+  uint32_t sum = std::accumulate(flash.begin() + offset, flash.begin() + offset + count, 0u);
+  PutWordLE(kRegChecksum, static_cast<uint16_t>(count + sum));
+  return kSimLoaderAccepted;
+}
+
+}  // namespace tester

@@ -1,0 +1,142 @@
+// Jig text: good files (default jig, documented example, every key) and bad ones, whose
+// errors must name the line and the fault.
+#include <fstream>
+#include <sstream>
+
+#include "sim/default_jig.h"
+#include "sim/tests/sim_test_support.h"
+
+namespace tester {
+namespace {
+
+using simtest::kAdapterA;
+using simtest::kAdapterB;
+
+std::string ErrorOf(const std::string& text) {
+  std::string error;
+  EXPECT_FALSE(ParseJigText(text, error).has_value()) << text;
+  return error;
+}
+
+TEST(JigParser, DefaultJigHasFourFamiliesWithQueues) {
+  JigDescription jig = simtest::MustParse(DefaultJigText());
+  ASSERT_EQ(jig.adapters.size(), 4u);
+  const int families[4] = {1, 5, 7, 2};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(jig.adapters[i].identifier.size(), 32u);
+    ASSERT_GE(jig.adapters[i].packs.size(), 2u);
+    EXPECT_EQ(jig.adapters[i].packs[0].family, families[i]);
+    EXPECT_NE(jig.adapters[i].packs[0].data_flash.seed, 0u);
+  }
+  EXPECT_EQ(jig.adapters[0].packs[0].device_type, 0x0800);
+  EXPECT_EQ(jig.adapters[0].packs[0].firmware, 0x0102);
+  EXPECT_TRUE(jig.adapters[3].advanced_board);
+}
+
+TEST(JigParser, DocumentedExampleParses) {
+  std::ifstream in(std::string(TESTER_SOURCE_DIR) + "/docs/jig-file.md");
+  ASSERT_TRUE(in);
+  std::stringstream doc;
+  doc << in.rdbuf();
+  std::string text = doc.str();
+  size_t example = text.find("## Example");
+  ASSERT_NE(example, std::string::npos);
+  size_t open = text.find("```\n", example);
+  size_t close = text.find("```", open + 4);
+  JigDescription jig = simtest::MustParse(text.substr(open + 4, close - open - 4));
+  ASSERT_EQ(jig.adapters.size(), 2u);
+  EXPECT_EQ(jig.adapters[0].packs.size(), 2u);
+  EXPECT_EQ(jig.adapters[0].packs[1].defects.fail_at, 40);
+  EXPECT_FALSE(jig.adapters[1].cal_board);
+  EXPECT_TRUE(jig.adapters[1].packs[0].defects.readback_corrupt);
+  EXPECT_EQ(FindClass(jig.adapters[1].packs[0].classes, 104)->address, 0x0300);
+}
+
+TEST(JigParser, ReadsEveryKindOfValue) {
+  std::string text = std::string("# station one\n\n[adapter ") +
+                     "0123456789abcdef0123456789ABCDEF]  # lower case is normalised\n"
+                     "cal_board = no\nsensors = 0x90, 0x92\nambient_c = 23.5\n"
+                     "[pack]\nfamily = 6\ndevice_type = 0x0100\nidentity = 0xABCDEF\n"
+                     "old_firmware = true\nrom_word = 3840\ndf_blank_rows = 1 4-6\n"
+                     "df_data = 16 0A0b FF\nirow1 = 95 7E\nclass = 300 0x0600 96\n"
+                     "true_cell_mv = 3700, 3701.5\ntrue_sense_mohm = 9.98\n"
+                     "fail_at = 3\nfail_from = 9\nbad_rows = 2-3\nbus_stuck = on\n"
+                     "commit_ms = 0\n";
+  JigDescription jig = simtest::MustParse(text);
+  const AdapterDescription& a = jig.adapters.at(0);
+  EXPECT_EQ(a.identifier, "0123456789ABCDEF0123456789ABCDEF");
+  EXPECT_FALSE(a.cal_board);
+  EXPECT_EQ(a.sensors, (std::vector<uint8_t>{0x90, 0x92}));
+  EXPECT_DOUBLE_EQ(a.ambient_c, 23.5);
+  const PackDescription& p = a.packs.at(0);
+  EXPECT_EQ(p.family, 6);
+  EXPECT_EQ(p.identity, 0xABCDEFu);
+  EXPECT_TRUE(p.old_firmware);
+  EXPECT_EQ(p.rom_word, 0x0F00);
+  EXPECT_EQ(p.data_flash.blank_rows, (std::vector<int>{1, 4, 5, 6}));
+  ASSERT_EQ(p.data_flash.patches.size(), 1u);
+  EXPECT_EQ(p.data_flash.patches[0].bytes, (std::vector<uint8_t>{0x0A, 0x0B, 0xFF}));
+  EXPECT_EQ(p.irow_patches[1].at(0).offset, 95);
+  EXPECT_EQ(FindClass(p.classes, 300)->length, 96);
+  EXPECT_EQ(p.truth.cell_mv, (std::vector<double>{3700, 3701.5}));
+  EXPECT_EQ(p.defects.bad_rows, (std::vector<int>{2, 3}));
+  EXPECT_TRUE(p.defects.bus_stuck);
+  EXPECT_EQ(p.timings.commit_ms, 0);
+  EXPECT_EQ(p.timings.mass_erase_ms, 200) << "untouched default";
+}
+
+TEST(JigParser, EmptyTextIsAJigWithoutAdapters) {
+  EXPECT_TRUE(simtest::MustParse("# nothing\n\n").adapters.empty());
+}
+
+TEST(JigParser, ErrorsNameTheLine) {
+  std::string adapter = std::string("[adapter ") + kAdapterA + "]\n";
+  EXPECT_EQ(ErrorOf(adapter + "[pack]\nfmware = 1\n"), "line 3: unknown pack key \"fmware\"");
+  EXPECT_EQ(ErrorOf(adapter + "colour = red\n"), "line 2: unknown adapter key \"colour\"");
+  EXPECT_EQ(ErrorOf("\n[pack]\n"),
+            "line 2: pack outside an adapter: put an [adapter ...] section first");
+  EXPECT_EQ(ErrorOf("family = 1\n"), "line 1: key \"family\" outside any section");
+  EXPECT_EQ(ErrorOf(adapter + "[pack]\n\ndevice_type = 0x1G\n"),
+            "line 4: bad value \"0x1G\" for device_type: expects a whole number from 0 to 65535");
+  EXPECT_EQ(ErrorOf(adapter + "[pack]\ndevice_type = 70000\n").substr(0, 8), "line 3: ");
+  EXPECT_EQ(ErrorOf(adapter + "[pack]\nfamily\n"),
+            "line 3: expected \"key = value\" or a [section] header");
+  EXPECT_EQ(ErrorOf(adapter + "[adapter " + kAdapterB + "]\n[adapter " + kAdapterA + "]\n"),
+            std::string("line 3: duplicate adapter identifier ") + kAdapterA +
+                " (first at line 1)");
+  EXPECT_EQ(ErrorOf("[adapter 12345]\n"),
+            "line 1: adapter identifier must be 32 hexadecimal digits, got \"12345\"");
+  EXPECT_EQ(ErrorOf("[adapter 0000000000000000000000000000000Z]\n").substr(0, 8), "line 1: ");
+  EXPECT_EQ(ErrorOf("[station 1]\n"),
+            "line 1: unknown section [station]; expected [adapter ...] or [pack]");
+  EXPECT_EQ(ErrorOf("[adapter " + std::string(kAdapterA) + "\n"),
+            "line 1: section header without closing ']'");
+}
+
+TEST(JigParser, BadValuesOfEachKind) {
+  std::string head = std::string("[adapter ") + kAdapterA + "]\n[pack]\n";
+  for (const char* line : {"old_firmware = maybe", "df_data = 2047 0A0B", "df_data = 5 ABC",
+                           "df_blank_rows = 6-4", "class = 48 2000 64", "class = 48 0x100",
+                           "true_sense_mohm = ten", "fail_at = 0", "row_size = 0",
+                           "mass_erase_ms = -1", "irow0 = 96 00", "checksum_span = 4096"}) {
+    std::string error = ErrorOf(head + line + "\n");
+    EXPECT_EQ(error.rfind("line 3: bad value", 0), 0u) << line << " -> " << error;
+  }
+  EXPECT_EQ(ErrorOf(head + "fail_at = 9\nfail_from = 4\n"),
+            "line 2: fail_at lies after fail_from: it would never show");
+}
+
+TEST(JigParser, FileErrorsNameThePath) {
+  std::string error;
+  EXPECT_FALSE(ParseJigFile("/nonexistent/jig.txt", error));
+  EXPECT_EQ(error, "cannot read jig file \"/nonexistent/jig.txt\"");
+
+  simtest::LockDir dir;
+  std::string path = dir.Path() + "/bad.jig";
+  std::ofstream(path) << "[adapter " << kAdapterA << "]\nspeed = 3\n";
+  EXPECT_FALSE(ParseJigFile(path, error));
+  EXPECT_EQ(error, path + ": line 2: unknown adapter key \"speed\"");
+}
+
+}  // namespace
+}  // namespace tester
