@@ -1,0 +1,330 @@
+// Loading the station settings record from Config.ini.
+//
+// Decisions on values the file may hold:
+//  - A 16-bit field accepts -32768..65535 and keeps the value's 16-bit pattern, so 38505
+//    and -27031 both give 0x9669 (the file may write a pattern either way). Anything
+//    outside is rejected: the field keeps what it would have had without that entry (the
+//    layered fallback) and a warning names file, section and key.
+//  - A 32-bit field rejects a value beyond the 32-bit range the same way.
+//  - A value with junk after its digits ("12abc") reads as its leading digits, and a value
+//    not starting with digits reads as 0, as the integer rule has it; both add a warning.
+//  - DF_PROGROW_SZ of 0 (or below) cannot be a row size: programming divides by it. The
+//    field falls back to 32 with a warning, and the computed delay defaults use 32 too.
+#include <array>
+#include <cstdio>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "gauge/gauge_link.h"
+#include "gauge/settings_loader.h"
+#include "platform/profile.h"
+
+namespace tester {
+
+namespace {
+
+enum class Lookup {
+  Delay,         // section "Delay" only
+  Layered,       // device section over the default, version section over that
+  DeviceOnly,    // device section only
+  PlatformOnly,  // platform section only
+};
+
+enum class DefaultKind {
+  Fixed,           // the table's default
+  DFWriteDelay,    // computed from the data-flash timings just read
+  HalfDFWriteDelay,
+};
+
+struct SettingSpec {
+  const char* key;
+  Lookup lookup;
+  int32_t def;
+  int32_t StationSettings::*field32;
+  int16_t StationSettings::*field16;
+  DefaultKind default_kind = DefaultKind::Fixed;
+};
+
+using S = StationSettings;
+
+constexpr SettingSpec Wide(const char* key, Lookup lookup, int32_t def, int32_t S::*field,
+                           DefaultKind kind = DefaultKind::Fixed) {
+  return {key, lookup, def, field, nullptr, kind};
+}
+constexpr SettingSpec Narrow(const char* key, Lookup lookup, int32_t def, int16_t S::*field) {
+  return {key, lookup, def, nullptr, field};
+}
+
+constexpr Lookup kDelay = Lookup::Delay;
+constexpr Lookup kLayered = Lookup::Layered;
+constexpr Lookup kDevice = Lookup::DeviceOnly;
+constexpr Lookup kPlatform = Lookup::PlatformOnly;
+
+// Every key in load order (which is also the order `ardentis settings` prints).
+constexpr std::array kSettings = {
+    Wide("CB_V_SETTLE", kDelay, 1000, &S::CB_V_SETTLE),
+    Wide("CB_I_SETTLE", kDelay, 1000, &S::CB_I_SETTLE),
+    Wide("LOAD_VI_SETTLE", kDelay, 200, &S::LOAD_VI_SETTLE),
+    Wide("USB_RESP_TIME", kDelay, 1, &S::USB_RESP_TIME),
+    Narrow("QZMAC", kLayered, 0, &S::QZMAC),
+    Wide("GG_FWEXEC", kLayered, 600, &S::GG_FWEXEC),
+    Wide("CalWr", kLayered, 30, &S::CalWr),
+    Wide("CalWrSig", kLayered, 60, &S::CalWrSig),
+    Wide("DF_IMAGE_SZ", kLayered, 1792, &S::DF_IMAGE_SZ),
+    Narrow("RetROMCmd", kLayered, 0, &S::RetROMCmd),
+    Narrow("RetROMWd", kLayered, 0x0F00, &S::RetROMWd),
+    Narrow("CalibrationClsID", kLayered, 104, &S::CalibrationClsID),
+    Narrow("KFactorOverrideOffset", kLayered, 16, &S::KFactorOverrideOffset),
+    Narrow("KFactorOverride", kLayered, -27031, &S::KFactorOverride),  // pattern 0x9669
+    Narrow("KFactorCell1Offset", kLayered, 8, &S::KFactorCell1Offset),
+    Narrow("UseKFactor", kLayered, 0, &S::UseKFactor),
+    Narrow("BoardOffsetOffset", kLayered, 16, &S::BoardOffsetOffset),
+    Narrow("CCOffsetSampleOffset", kLayered, 99, &S::CCOffsetSampleOffset),
+    Narrow("CCOffsetOffset", kLayered, 99, &S::CCOffsetOffset),
+    Narrow("DateClsID", kLayered, 48, &S::DateClsID),
+    Narrow("DateOffset", kLayered, 10, &S::DateOffset),
+    Narrow("MfDataClsID", kLayered, 56, &S::MfDataClsID),
+    Narrow("PkLotOffset", kLayered, 0, &S::PkLotOffset),
+    Narrow("PkLotValid", kLayered, 1, &S::PkLotValid),
+    Narrow("RegistersClsID", kLayered, 556, &S::RegistersClsID),
+    Narrow("SerialClsID", kLayered, 168, &S::SerialClsID),
+    Narrow("SerialOffset", kLayered, 14, &S::SerialOffset),
+    Narrow("ShowVBATInput", kLayered, 0, &S::ShowVBATInput),
+    Wide("Platform", kLayered, 0x8024, &S::Platform),
+    Wide("DF_ERASEROW", kPlatform, 10, &S::DF_ERASEROW),
+    Wide("DF_MASSERASE", kPlatform, 200, &S::DF_MASSERASE),
+    Wide("DF_PROGROW", kPlatform, 2, &S::DF_PROGROW),
+    Wide("DF_CHECKSUM_COMPUTE_DELAY", kPlatform, 2, &S::DF_CHECKSUM_COMPUTE_DELAY),
+    Narrow("DF_BASE_ADDR", kPlatform, 0x4000, &S::DF_BASE_ADDR),
+    Narrow("DF_MAX_SZ", kPlatform, 2048, &S::DF_MAX_SZ),
+    Narrow("DF_PROGROW_SZ", kPlatform, 32, &S::DF_PROGROW_SZ),
+    Narrow("DF_ERASEROW_SZ", kPlatform, 32, &S::DF_ERASEROW_SZ),
+    Narrow("DF_CHKSUM_SZ", kPlatform, 2016, &S::DF_CHKSUM_SZ),
+    Narrow("BoardOffsetMaxDiff", kPlatform, 3, &S::BoardOffsetMaxDiff),
+    Narrow("Process_UseNewMain", kPlatform, 0, &S::Process_UseNewMain),
+    Narrow("NumSamples", kDevice, 1, &S::NumSamples),
+    Narrow("COMMANDSET", kDevice, 1, &S::COMMANDSET),
+    Narrow("Cell1ReadCommand", kDevice, 60, &S::Cell1ReadCommand),
+    Narrow("DELTA", kDevice, 1, &S::DELTA),
+    Narrow("MANUFACTURE_STATUS_COMMAND", kDevice, 0xB1, &S::MANUFACTURE_STATUS_COMMAND),
+    Narrow("CAL MODE", kDevice, 15, &S::CAL_MODE),
+    Narrow("IntTSSupported", kDevice, 0, &S::IntTSSupported),
+    Narrow("TS1Supported", kDevice, 0, &S::TS1Supported),
+    Narrow("TS2Supported", kDevice, 0, &S::TS2Supported),
+    Narrow("TS3Supported", kDevice, 0, &S::TS3Supported),
+    Narrow("TS4Supported", kDevice, 0, &S::TS4Supported),
+    Narrow("IntTSReadTemperature", kDevice, 0, &S::IntTSReadTemperature),
+    Narrow("TS1ReadTemperature", kDevice, 0, &S::TS1ReadTemperature),
+    Narrow("TS2ReadTemperature", kDevice, 0, &S::TS2ReadTemperature),
+    Narrow("TS3ReadTemperature", kDevice, 0, &S::TS3ReadTemperature),
+    Narrow("TS4ReadTemperature", kDevice, 0, &S::TS4ReadTemperature),
+    Wide("GGModeDFDelay", kLayered, 0, &S::GGModeDFDelay, DefaultKind::DFWriteDelay),
+    Wide("SBSWrDelay", kLayered, 0, &S::SBSWrDelay, DefaultKind::HalfDFWriteDelay),
+    Narrow("ITOff_DFOff", kLayered, 17, &S::ITOff_DFOff),
+    Narrow("ET1Off_DFOff", kLayered, 18, &S::ET1Off_DFOff),
+    Narrow("ET2Off_DFOff", kLayered, 19, &S::ET2Off_DFOff),
+    Narrow("SkipVBATCal", kDevice, 0, &S::SkipVBATCal),
+    Narrow("ToggleTempBit", kDevice, 0, &S::ToggleTempBit),
+};
+
+constexpr const char* kDelaySection = "Delay";
+// Row size used when the file gives one that cannot be a row size.
+constexpr int16_t kDefaultProgRowSize = 32;
+// The data-flash write delay is this many times the time to erase and reprogram a row.
+constexpr int64_t kDFWriteDelayFactor = 6;
+
+// Accepted ranges of a value read for a field.
+constexpr int64_t kNarrowMin = -32768;
+constexpr int64_t kNarrowMax = 65535;  // taken as its 16-bit pattern
+
+std::string SettingsFile(const std::string& program_folder) {
+  if (program_folder.empty()) return kStationSettingsFile;
+  if (program_folder.back() == '/') return program_folder + kStationSettingsFile;
+  return program_folder + "/" + kStationSettingsFile;
+}
+
+void Warn(std::vector<std::string>* warnings, const std::string& file, std::string_view section,
+          std::string_view key, const std::string& text, const std::string& problem) {
+  if (warnings == nullptr) return;
+  std::string line = file + " [";
+  line.append(section).append("] ").append(key).append("=").append(text).append(": ");
+  warnings->push_back(line + problem);
+}
+
+// One integer read of `key` in `section`, or `fallback` when the entry is missing, empty
+// or rejected (see the decisions at the top of this file).
+int32_t ReadChecked(const std::string& file, std::string_view section, std::string_view key,
+                    int32_t fallback, bool narrow, std::vector<std::string>* warnings) {
+  const profile::RawValue raw = profile::ReadRaw(file, section, key);
+  if (!raw.found || raw.text.empty()) return fallback;
+  const profile::IntParse parse = profile::ParseInt(raw.text);
+  if (parse.saturated) {
+    Warn(warnings, file, section, key, raw.text, "beyond the 32-bit range, entry ignored");
+    return fallback;
+  }
+  if (narrow && (parse.value < kNarrowMin || parse.value > kNarrowMax)) {
+    Warn(warnings, file, section, key, raw.text, "beyond the 16-bit range, entry ignored");
+    return fallback;
+  }
+  const auto value = static_cast<int32_t>(parse.value);
+  if (!parse.clean) {
+    Warn(warnings, file, section, key, raw.text, "not a plain number, read as " +
+                                                     std::to_string(value));
+  }
+  return value;
+}
+
+int32_t ReadLayeredChecked(const std::string& file, const std::string& device_section,
+                           const std::string& version_section, std::string_view key,
+                           int32_t def, bool narrow, std::vector<std::string>* warnings) {
+  const int32_t from_device = ReadChecked(file, device_section, key, def, narrow, warnings);
+  return ReadChecked(file, version_section, key, from_device, narrow, warnings);
+}
+
+// 16-bit fields keep the pattern of what was read: 38505 and -27031 both give 0x9669.
+int16_t NarrowPattern(int32_t value) {
+  return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+}
+
+class SettingsLoad {
+public:
+  SettingsLoad(StationSettings& settings, std::string file)
+      : settings_(settings), file_(std::move(file)) {}
+
+  void SetSections(std::string device, std::string version) {
+    device_ = std::move(device);
+    version_ = std::move(version);
+  }
+
+  void Load(const SettingSpec& spec) {
+    const int32_t value = Read(spec, DefaultFor(spec));
+    if (spec.field32 != nullptr) {
+      settings_.*spec.field32 = value;
+    } else {
+      settings_.*spec.field16 = NarrowPattern(value);
+    }
+    if (spec.field16 == &S::DF_PROGROW_SZ) CheckProgRowSize();
+  }
+
+private:
+  int32_t Read(const SettingSpec& spec, int32_t def) {
+    const bool narrow = spec.field16 != nullptr;
+    auto* warnings = &settings_.warnings;
+    switch (spec.lookup) {
+      case Lookup::Delay:
+        return ReadChecked(file_, kDelaySection, spec.key, def, narrow, warnings);
+      case Lookup::Layered:
+        return ReadLayeredChecked(file_, device_, version_, spec.key, def, narrow, warnings);
+      case Lookup::DeviceOnly:
+        return ReadChecked(file_, device_, spec.key, def, narrow, warnings);
+      case Lookup::PlatformOnly:
+        return ReadChecked(file_, PlatformSectionName(settings_.Platform), spec.key, def,
+                           narrow, warnings);
+    }
+    return def;
+  }
+
+  int32_t DefaultFor(const SettingSpec& spec) {
+    switch (spec.default_kind) {
+      case DefaultKind::Fixed: return spec.def;
+      case DefaultKind::DFWriteDelay: return DFWriteDelay();
+      case DefaultKind::HalfDFWriteDelay: return DFWriteDelay() / 2;
+    }
+    return spec.def;
+  }
+
+  // (erase time + rows per erased block x row program time) x 6, from the platform values
+  // just read. Formed in 64 bits; a result beyond the 32-bit range is held at its limit.
+  int32_t DFWriteDelay() {
+    const int64_t rows_per_erase = settings_.DF_ERASEROW_SZ / settings_.DF_PROGROW_SZ;
+    const int64_t delay =
+        (settings_.DF_ERASEROW + rows_per_erase * settings_.DF_PROGROW) * kDFWriteDelayFactor;
+    if (delay > INT32_MAX || delay < INT32_MIN) {
+      settings_.warnings.push_back(file_ + ": data-flash write delay " + std::to_string(delay) +
+                                   " from the platform timings is beyond the 32-bit range");
+      return delay > 0 ? INT32_MAX : INT32_MIN;
+    }
+    return static_cast<int32_t>(delay);
+  }
+
+  // Programming divides data flash into rows of this size: 0 or less cannot work.
+  void CheckProgRowSize() {
+    if (settings_.DF_PROGROW_SZ > 0) return;
+    settings_.warnings.push_back(file_ + " [" + PlatformSectionName(settings_.Platform) +
+                                 "] DF_PROGROW_SZ=" + std::to_string(settings_.DF_PROGROW_SZ) +
+                                 ": not a usable row size, 32 used");
+    settings_.DF_PROGROW_SZ = kDefaultProgRowSize;
+  }
+
+  StationSettings& settings_;
+  std::string file_;
+  std::string device_;
+  std::string version_;
+};
+
+}  // namespace
+
+int16_t SplitTargetName(const std::string& target, std::string& device_section,
+                        std::string& version_section) {
+  const std::size_t dot = target.find('.');
+  if (dot == std::string::npos) return kFalse;
+  device_section = target.substr(0, dot) + "D";
+  version_section = target;
+  for (char& c : version_section) {
+    if (c == '.') c = '_';
+  }
+  return kTrue;
+}
+
+int32_t ReadLayeredInt(const std::string& device_section, const std::string& version_section,
+                       const std::string& key, int32_t def, const std::string& file) {
+  return ReadLayeredChecked(file, device_section, version_section, key, def, false, nullptr);
+}
+
+// A platform number above 0xFFFF keeps all its digits rather than aliasing another
+// platform's section; a negative one shows its 32-bit pattern.
+std::string PlatformSectionName(int32_t platform) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04X", static_cast<uint32_t>(platform));
+  return std::string(text) + "P";
+}
+
+int16_t LoadStationSettings(StationSettings& settings, const std::string& program_folder,
+                            const std::string& target) {
+  settings.warnings.clear();
+  SettingsLoad load(settings, SettingsFile(program_folder));
+  std::size_t next = 0;
+  for (; next < kSettings.size() && kSettings[next].lookup == Lookup::Delay; ++next) {
+    load.Load(kSettings[next]);
+  }
+  std::string device;
+  std::string version;
+  if (SplitTargetName(target, device, version) != kTrue) return kFalse;
+  load.SetSections(device, version);
+  for (; next < kSettings.size(); ++next) load.Load(kSettings[next]);
+  settings.maCommand = settings.QZMAC;
+  return kTrue;
+}
+
+int32_t ReadCalBrdUse(const std::string& program_folder) {
+  return profile::ReadInt(SettingsFile(program_folder), "CalBrd", "Use", 1);
+}
+
+int32_t ReadTemperTol(const std::string& program_folder) {
+  return profile::ReadInt(SettingsFile(program_folder), "Temper", "Tol", 10);
+}
+
+std::string FormatStationSettings(const StationSettings& settings) {
+  std::string text;
+  for (const SettingSpec& spec : kSettings) {
+    const int32_t value =
+        spec.field32 != nullptr ? settings.*spec.field32 : settings.*spec.field16;
+    text.append(spec.key).append("=").append(std::to_string(value)).append("\n");
+  }
+  return text;
+}
+
+}  // namespace tester

@@ -1,0 +1,58 @@
+#pragma once
+// A gauge link on a virtual clock whose adapter answers from a hand-written trace.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "gauge/gauge_link.h"
+#include "gauge/station_settings.h"
+#include "platform/replay_control.h"
+#include "platform/virtual_clock.h"
+
+namespace tester {
+
+class ReplayLinkTest : public ::testing::Test {
+protected:
+  ReplayLinkTest() { settings.USB_RESP_TIME = 1; }
+
+  // Lines without a timestamp get "0 " in front (replay ignores timestamps).
+  void Replay(const std::string& lines) {
+    std::string trace;
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty()) trace += "0 " + line + "\n";
+    }
+    std::string error;
+    replay = ReplayControl::FromText(trace, clock, error, &report);
+    ASSERT_NE(replay, nullptr) << error;
+    link.BindGaugeControl(replay.get());
+    start_us = clock.Now();
+  }
+
+  // Every trace line was asked for, in order, and nothing else.
+  void ExpectTraceDone() {
+    EXPECT_TRUE(replay->Complete()) << report.str() << "\nfirst unanswered: "
+                                    << (replay->Remaining().empty() ? ""
+                                                                    : replay->Remaining()[0]);
+  }
+
+  int64_t ElapsedMs() const { return (clock.Now() - start_us) / kMicrosPerMs; }
+
+  VirtualClock clock;
+  StationSettings settings;
+  GaugeLink link{clock, settings};
+  std::ostringstream report;
+  std::unique_ptr<ReplayControl> replay;
+  int64_t start_us = 0;
+};
+
+// `count` copies of `line`, one per line.
+inline std::string Repeat(const std::string& line, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += line + "\n";
+  return text;
+}
+
+}  // namespace tester
