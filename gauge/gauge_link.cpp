@@ -61,11 +61,13 @@ Status FetchRegPair(GaugeControl& control, uint8_t reg, uint8_t (&bytes)[kRegWor
 GaugeLink::GaugeLink(EventPump& pump, const StationSettings& settings, LinkVariant variant)
     : pump_(pump), settings_(settings), variant_(variant) {}
 
-void GaugeLink::BindGaugeControl(GaugeControl* control) { control_ = control; }
+void GaugeLink::BindGaugeControl(GaugeControl* control) {
+  control_ = control != nullptr ? control : &unbound_;
+}
 
 void GaugeLink::ReleaseGaugeControl() {
-  if (control_ != nullptr) control_->CloseLink();
-  control_ = nullptr;
+  control_->CloseLink();
+  control_ = &unbound_;
 }
 
 // --- SMBus command interface ---

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/event_pump.h"
+#include "gauge/unbound_control.h"
 #include "platform/gauge_control.h"
 
 namespace tester {
@@ -30,11 +31,14 @@ class GaugeLink {
 public:
   GaugeLink(EventPump& pump, const StationSettings& settings,
             LinkVariant variant = LinkVariant::Engine);
+  GaugeLink(const GaugeLink&) = delete;
+  GaugeLink& operator=(const GaugeLink&) = delete;
 
-  // Sets and clears the gauge control reference. Release closes the link first.
+  // Sets and clears the gauge control reference. Release closes the link first. While
+  // none is bound, every transfer fails with kStatusNoGaugeControl (see UnboundControl).
   void BindGaugeControl(GaugeControl* control);
   void ReleaseGaugeControl();
-  bool IsBound() const { return control_ != nullptr; }
+  bool IsBound() const { return control_ != &unbound_; }
   GaugeControl& Control() { return *control_; }
   EventPump& Pump() { return pump_; }
   const StationSettings& Settings() const { return settings_; }
@@ -87,7 +91,8 @@ private:
   EventPump& pump_;
   const StationSettings& settings_;
   LinkVariant variant_;
-  GaugeControl* control_ = nullptr;
+  UnboundControl unbound_;
+  GaugeControl* control_ = &unbound_;
 };
 
 }  // namespace tester

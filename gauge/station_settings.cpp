@@ -39,7 +39,7 @@ enum class DefaultKind {
   HalfDFWriteDelay,
 };
 
-struct SettingSpec {
+struct SettingEntry {
   const char* key;
   Lookup lookup;
   int32_t def;
@@ -50,11 +50,11 @@ struct SettingSpec {
 
 using S = StationSettings;
 
-constexpr SettingSpec Wide(const char* key, Lookup lookup, int32_t def, int32_t S::*field,
+constexpr SettingEntry Wide(const char* key, Lookup lookup, int32_t def, int32_t S::*field,
                            DefaultKind kind = DefaultKind::Fixed) {
   return {key, lookup, def, field, nullptr, kind};
 }
-constexpr SettingSpec Narrow(const char* key, Lookup lookup, int32_t def, int16_t S::*field) {
+constexpr SettingEntry Narrow(const char* key, Lookup lookup, int32_t def, int16_t S::*field) {
   return {key, lookup, def, nullptr, field};
 }
 
@@ -199,41 +199,41 @@ public:
     version_ = std::move(version);
   }
 
-  void Load(const SettingSpec& spec) {
-    const int32_t value = Read(spec, DefaultFor(spec));
-    if (spec.field32 != nullptr) {
-      settings_.*spec.field32 = value;
+  void Load(const SettingEntry& entry) {
+    const int32_t value = Read(entry, DefaultFor(entry));
+    if (entry.field32 != nullptr) {
+      settings_.*entry.field32 = value;
     } else {
-      settings_.*spec.field16 = NarrowPattern(value);
+      settings_.*entry.field16 = NarrowPattern(value);
     }
-    if (spec.field16 == &S::DF_PROGROW_SZ) CheckProgRowSize();
+    if (entry.field16 == &S::DF_PROGROW_SZ) CheckProgRowSize();
   }
 
 private:
-  int32_t Read(const SettingSpec& spec, int32_t def) {
-    const bool narrow = spec.field16 != nullptr;
+  int32_t Read(const SettingEntry& entry, int32_t def) {
+    const bool narrow = entry.field16 != nullptr;
     auto* warnings = &settings_.warnings;
-    switch (spec.lookup) {
+    switch (entry.lookup) {
       case Lookup::Delay:
-        return ReadChecked(file_, kDelaySection, spec.key, def, narrow, warnings);
+        return ReadChecked(file_, kDelaySection, entry.key, def, narrow, warnings);
       case Lookup::Layered:
-        return ReadLayeredChecked(file_, device_, version_, spec.key, def, narrow, warnings);
+        return ReadLayeredChecked(file_, device_, version_, entry.key, def, narrow, warnings);
       case Lookup::DeviceOnly:
-        return ReadChecked(file_, device_, spec.key, def, narrow, warnings);
+        return ReadChecked(file_, device_, entry.key, def, narrow, warnings);
       case Lookup::PlatformOnly:
-        return ReadChecked(file_, PlatformSectionName(settings_.Platform), spec.key, def,
+        return ReadChecked(file_, PlatformSectionName(settings_.Platform), entry.key, def,
                            narrow, warnings);
     }
     return def;
   }
 
-  int32_t DefaultFor(const SettingSpec& spec) {
-    switch (spec.default_kind) {
-      case DefaultKind::Fixed: return spec.def;
+  int32_t DefaultFor(const SettingEntry& entry) {
+    switch (entry.default_kind) {
+      case DefaultKind::Fixed: return entry.def;
       case DefaultKind::DFWriteDelay: return DFWriteDelay();
       case DefaultKind::HalfDFWriteDelay: return DFWriteDelay() / 2;
     }
-    return spec.def;
+    return entry.def;
   }
 
   // (erase time + rows per erased block x row program time) x 6, from the platform values
@@ -319,10 +319,10 @@ int32_t ReadTemperTol(const std::string& program_folder) {
 
 std::string FormatStationSettings(const StationSettings& settings) {
   std::string text;
-  for (const SettingSpec& spec : kSettings) {
+  for (const SettingEntry& entry : kSettings) {
     const int32_t value =
-        spec.field32 != nullptr ? settings.*spec.field32 : settings.*spec.field16;
-    text.append(spec.key).append("=").append(std::to_string(value)).append("\n");
+        entry.field32 != nullptr ? settings.*entry.field32 : settings.*entry.field16;
+    text.append(entry.key).append("=").append(std::to_string(value)).append("\n");
   }
   return text;
 }

@@ -45,10 +45,21 @@ protected:
 
   std::string Home() const { return (root_ / "home").string(); }
 
+  // Claims the first `count` free adapters through other controls, as other engines would.
+  void HoldAdapters(int count) {
+    for (int i = 0; i < count; ++i) {
+      holders_.push_back(MakeJig());
+      GaugeLink holder(clock_, settings_);
+      holder.BindGaugeControl(holders_.back().get());
+      ASSERT_EQ(holder.OpenFirstAdapter(), kTrue);
+    }
+  }
+
   fs::path root_;
   VirtualClock clock_;
   StationSettings settings_;
   std::ostringstream out_, err_;
+  std::vector<std::unique_ptr<SimControl>> holders_;
 };
 
 TEST_F(StationCliTest, SettingsOfAnEmptyFolderAreTheDefaults) {
@@ -82,14 +93,8 @@ TEST_F(StationCliTest, IdentifyReadsTheGaugeOnTheFirstFreeAdapter) {
 
 TEST_F(StationCliTest, IdentifyDetectsARegisterStyleGauge) {
   auto jig = MakeJig();
-  // Hold the first two adapters elsewhere so the register-style station is the free one.
-  std::vector<std::unique_ptr<SimControl>> holders;
-  for (int i = 0; i < 2; ++i) {
-    holders.push_back(MakeJig());
-    GaugeLink holder(clock_, settings_);
-    holder.BindGaugeControl(holders.back().get());
-    ASSERT_EQ(holder.OpenFirstAdapter(), kTrue);
-  }
+  // With the first two adapters held elsewhere the register-style station is the free one.
+  HoldAdapters(2);
   GaugeLink link(clock_, settings_);
   link.BindGaugeControl(jig.get());
   EXPECT_EQ(RunIdentifyVerb(link, settings_, Home(), "", out_, err_), kExitOk) << err_.str();
@@ -97,13 +102,7 @@ TEST_F(StationCliTest, IdentifyDetectsARegisterStyleGauge) {
 }
 
 TEST_F(StationCliTest, IdentifyWithoutAFreeAdapterSaysSo) {
-  std::vector<std::unique_ptr<SimControl>> holders;
-  for (int i = 0; i < 4; ++i) {
-    holders.push_back(MakeJig());
-    GaugeLink holder(clock_, settings_);
-    holder.BindGaugeControl(holders.back().get());
-    ASSERT_EQ(holder.OpenFirstAdapter(), kTrue);
-  }
+  HoldAdapters(4);
   auto jig = MakeJig();
   GaugeLink link(clock_, settings_);
   link.BindGaugeControl(jig.get());

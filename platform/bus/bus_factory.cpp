@@ -20,15 +20,15 @@ BusConfig BusConfigFromEnvironment() {
   return BusConfig{EnvValue("TESTER_BUS"), EnvValue("TESTER_TRACE"), EnvValue("TESTER_CLOCK")};
 }
 
-std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error) {
-  if (value.empty() || value == "sim") return BusSpec{BusKind::Sim, ""};
-  auto with_file = [&](const std::string& prefix, BusKind kind) -> std::optional<BusSpec> {
+std::optional<BusChoice> ParseBusChoice(const std::string& value, std::string& error) {
+  if (value.empty() || value == "sim") return BusChoice{BusKind::Sim, ""};
+  auto with_file = [&](const std::string& prefix, BusKind kind) -> std::optional<BusChoice> {
     std::string file = value.substr(prefix.size());
     if (file.empty()) {
       error = "TESTER_BUS=" + value + ": a file name must follow \"" + prefix + "\"";
       return std::nullopt;
     }
-    return BusSpec{kind, file};
+    return BusChoice{kind, file};
   };
   if (value.rfind("sim:", 0) == 0) return with_file("sim:", BusKind::Sim);
   if (value.rfind("replay:", 0) == 0) return with_file("replay:", BusKind::Replay);
@@ -39,14 +39,14 @@ std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error
 
 std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPump& pump,
                                                std::string& error) {
-  std::optional<BusSpec> spec = ParseBusSpec(config.bus, error);
-  if (!spec) return nullptr;
+  std::optional<BusChoice> choice = ParseBusChoice(config.bus, error);
+  if (!choice) return nullptr;
 
   std::unique_ptr<GaugeControl> control;
-  if (spec->kind == BusKind::Sim) {
-    control = MakeSimControl(spec->file, pump, error);
+  if (choice->kind == BusKind::Sim) {
+    control = MakeSimControl(choice->file, pump, error);
   } else {
-    control = ReplayControl::FromFile(spec->file, pump, error);
+    control = ReplayControl::FromFile(choice->file, pump, error);
   }
   if (!control) return nullptr;
 

@@ -23,13 +23,13 @@ BusConfig BusConfigFromEnvironment();
 
 enum class BusKind { Sim, Replay };
 
-struct BusSpec {
+struct BusChoice {
   BusKind kind = BusKind::Sim;
   std::string file;  // jig file (empty = built-in default jig) or trace file
 };
 
 // Parses a TESTER_BUS value; nullopt and `error` when it names no backend.
-std::optional<BusSpec> ParseBusSpec(const std::string& value, std::string& error);
+std::optional<BusChoice> ParseBusChoice(const std::string& value, std::string& error);
 
 // Builds the backend (wrapped for tracing when asked). Null and `error` on failure.
 std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPump& pump,

@@ -14,16 +14,16 @@ namespace {
 
 TEST(BusFactory, ParsesEveryBackendSpelling) {
   std::string error;
-  auto sim = ParseBusSpec("", error);
+  auto sim = ParseBusChoice("", error);
   ASSERT_TRUE(sim);
   EXPECT_EQ(sim->kind, BusKind::Sim);
   EXPECT_EQ(sim->file, "");
-  EXPECT_EQ(ParseBusSpec("sim", error)->file, "");
-  auto jig = ParseBusSpec("sim:/tmp/line3.jig", error);
+  EXPECT_EQ(ParseBusChoice("sim", error)->file, "");
+  auto jig = ParseBusChoice("sim:/tmp/line3.jig", error);
   ASSERT_TRUE(jig);
   EXPECT_EQ(jig->kind, BusKind::Sim);
   EXPECT_EQ(jig->file, "/tmp/line3.jig");
-  auto replay = ParseBusSpec("replay:station4.log", error);
+  auto replay = ParseBusChoice("replay:station4.log", error);
   ASSERT_TRUE(replay);
   EXPECT_EQ(replay->kind, BusKind::Replay);
   EXPECT_EQ(replay->file, "station4.log");
@@ -32,7 +32,7 @@ TEST(BusFactory, ParsesEveryBackendSpelling) {
 TEST(BusFactory, RefusesValuesThatNameNoBackend) {
   for (const char* value : {"i2c", "SIM", "replay:", "sim:", "usb:0"}) {
     std::string error;
-    EXPECT_FALSE(ParseBusSpec(value, error)) << value;
+    EXPECT_FALSE(ParseBusChoice(value, error)) << value;
     EXPECT_NE(error.find(std::string("TESTER_BUS=") + value), std::string::npos) << error;
   }
 }
