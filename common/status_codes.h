@@ -36,6 +36,17 @@ inline constexpr Status kStatusBadValueType = 53;
 inline constexpr Status kStatusBoardOffsetTimeout = 65;
 // A two-byte register read delivered another number of bytes than 2 (0x0304).
 inline constexpr Status kStatusRegCountMismatch = 772;
+// A data-flash value lies outside the block that would carry it: a negative offset, a
+// word straddling the block end, a block or class number beyond what its command byte can
+// address, or a block read shorter than the value's position. Refused before any write.
+inline constexpr Status kStatusDfPositionOutOfBlock = 54;
+// The station's data-flash geometry does not fit the image record: row size 0 or negative,
+// a span negative or beyond the 2049 data bytes, or an SMBus row number that would not fit
+// its byte. Refused before anything is sent to the loader.
+inline constexpr Status kStatusImageGeometryInvalid = 55;
+// A transfer was asked of a gauge link that has no gauge control bound (an engine used
+// before it attached an adapter, or after it detached). Reported like a control status.
+inline constexpr Status kStatusNoGaugeControl = -1;
 
 // --- calibration outcomes 5001..5039 -------------------------------------------------------
 
@@ -161,6 +172,8 @@ constexpr bool IsOwnCode(Status status) {
     case kStatusChecksumMismatch:
     case kStatusLoaderRejected:
     case kStatusBadValueType:
+    case kStatusDfPositionOutOfBlock:
+    case kStatusImageGeometryInvalid:
     case kStatusBoardOffsetTimeout:
     case kStatusRegCountMismatch:
       return true;
