@@ -31,6 +31,10 @@ constexpr int kFirmwareStartMs = 200;
 // The loader is probed this often while it comes up, and given this long to answer.
 constexpr int kLoaderProbePauseMs = 10;
 constexpr double kLoaderAnswerSeconds = 2.0;
+// As many probes as the answer time holds pauses. Reached first only when the adapter's
+// pause lets no time pass (a control that does not pause, or a link whose control was
+// released while the probes pumped events): the wait then still ends instead of spinning.
+constexpr int kLoaderMaxProbes = 200;
 
 // SMBus loader: probe word command, its thresholds, the signature command pair, exit.
 constexpr uint8_t kRomCmdProbe = 0x0D;
@@ -72,11 +76,13 @@ Status EnterROMModeI2C(GaugeLink& link, uint8_t reg, int16_t value) {
   const Status status = link.WriteRegWord(reg, value, kAddrRegGauge);
   if (status != 0) return status;
   const double start = link.TimerNow();
-  for (;;) {
+  for (int probes = 1;; ++probes) {
     uint8_t result = 0;  // the loader answering at all is the sign; its value is not used
     if (link.ReadRegByte(kLoaderRegResult, result, kAddrRegLoader) == 0) return 0;
     link.AdapterPause(kLoaderProbePauseMs);
-    if (link.ElapsedSeconds(start) >= kLoaderAnswerSeconds) return kStatusRomLoaderTimeout;
+    if (link.ElapsedSeconds(start) >= kLoaderAnswerSeconds || probes >= kLoaderMaxProbes) {
+      return kStatusRomLoaderTimeout;
+    }
   }
 }
 

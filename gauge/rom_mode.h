@@ -15,7 +15,8 @@ namespace tester {
 // the check and always switches it back before returning.
 int16_t EnterROMMode(GaugeLink& link, uint8_t cmd, int16_t value);
 // Register-style gauges: sends the ROM-entry word, then probes the loader every 10 ms.
-// 0 once it answers, kStatusRomLoaderTimeout after 2 s, or the status of the failed write.
+// 0 once it answers, kStatusRomLoaderTimeout after 2 s (200 probes at most), or the status
+// of the failed write.
 Status EnterROMModeI2C(GaugeLink& link, uint8_t reg, int16_t value);
 // True when the register-style loader runs a probe command and answers a value above 100.
 int16_t IsROMModeI2C(GaugeLink& link);

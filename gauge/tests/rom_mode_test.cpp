@@ -108,6 +108,45 @@ TEST_F(RomModeTest, RegisterEntryTimesOutAfterTwoSecondsOfTenMsPauses) {
   ExpectTraceDone();
 }
 
+// An adapter whose pause lets no time pass on the station clock, and whose loader would
+// answer only at the 1000th probe: the probing must still give up after 2 s worth of pauses.
+class TimelessPauseControl final : public GaugeControl {
+public:
+  int probes = 0;
+  BusStatus16 PutWord(uint8_t, int16_t, uint8_t) override { return 0; }
+  BusStatus16 GetWord(uint8_t, int16_t&, uint8_t) override { return 0; }
+  BusStatus16 PutBlock(uint8_t, std::span<const uint8_t>, int16_t, uint8_t) override { return 0; }
+  BusStatus16 GetBlock(uint8_t, std::span<uint8_t>, int16_t& length, uint8_t) override {
+    length = 0;
+    return 0;
+  }
+  int OpenAdapter(const std::string&) override { return 0; }
+  void CloseLink() override {}
+  void ListAdapters(int32_t, int32_t& count, std::string&) override { count = 0; }
+  BusStatus16 PutCommand(uint8_t, uint8_t) override { return 0; }
+  BusStatus16 RegByteOp(int32_t, uint8_t, uint8_t, uint8_t&) override {
+    return ++probes < 1000 ? 1 : 0;
+  }
+  BusStatus16 BusStatus() override { return 0; }
+  void Pause(int32_t) override {}
+  BusStatus16 GetRegBlock(uint8_t, std::span<uint8_t>, int16_t& length, uint8_t) override {
+    length = 0;
+    return 0;
+  }
+  BusStatus16 PutRegBlock(uint8_t, std::span<const uint8_t>, int16_t, uint8_t) override {
+    return 0;
+  }
+  BusStatus16 SetBusMode(int16_t) override { return 0; }
+  void AboutBox() override {}
+};
+
+TEST_F(RomModeTest, RegisterEntryEndsEvenWhenTheAdapterPauseTakesNoTime) {
+  TimelessPauseControl control;
+  link.BindGaugeControl(&control);
+  EXPECT_EQ(EnterROMModeI2C(link, 0x00, 0x0F00), kStatusRomLoaderTimeout);
+  EXPECT_EQ(control.probes, 200);
+}
+
 TEST_F(RomModeTest, RegisterEntryWriteFailureIsReturned) {
   Replay("PutRegBlock reg=0x00 addr=0xAA len=2 data=000F -> 13\n");
   EXPECT_EQ(EnterROMModeI2C(link, 0x00, 0x0F00), 13);

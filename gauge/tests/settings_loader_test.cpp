@@ -79,6 +79,32 @@ COMMANDSET=6
   EXPECT_EQ(settings.maCommand, 68);   // the manufacturer-access command follows QZMAC
 }
 
+TEST_F(SettingsTest, EachKeyIsLookedUpOnlyWhereItsKindAllows) {
+  WriteConfig(R"([Delay]
+GG_FWEXEC=1
+[800D]
+CAL MODE=3
+DF_PROGROW=9
+USB_RESP_TIME=7
+[800_1_02]
+Platform=4660
+SkipVBATCal=1
+[1234P]
+DF_ERASEROW=20
+[8024P]
+DF_ERASEROW=30
+)");
+  Load();
+  EXPECT_EQ(settings.CAL_MODE, 3);           // a key with a blank in its name
+  EXPECT_EQ(settings.DF_PROGROW, 2);         // platform-only: not read from the device section
+  EXPECT_EQ(settings.USB_RESP_TIME, 1);      // "Delay" only
+  EXPECT_EQ(settings.GG_FWEXEC, 600);        // layered: not read from "Delay"
+  EXPECT_EQ(settings.Platform, 0x1234);      // layered: the version section names the platform
+  EXPECT_EQ(settings.DF_ERASEROW, 20);       // ... and the platform section follows it
+  EXPECT_EQ(settings.GGModeDFDelay, (20 + 1 * 2) * 6);
+  EXPECT_EQ(settings.SkipVBATCal, 0);        // device-only
+}
+
 TEST_F(SettingsTest, PlatformSectionIsFourHexDigits) {
   EXPECT_EQ(PlatformSectionName(0x24), "0024P");
   EXPECT_EQ(PlatformSectionName(0x1234), "1234P");
