@@ -194,6 +194,9 @@ Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t va
 
 Status WriteDFBlockVerified(GaugeLink& link, std::span<const uint8_t> buffer, int16_t cls,
                             int32_t offset, int16_t length, int32_t& attempts) {
+  // The read-back lands in a block buffer: a longer block could never be confirmed, and
+  // comparing it would read past that buffer. Refused before the write.
+  if (length > kDFBlockBufferSize) return kStatusDfPositionOutOfBlock;
   Status status = WriteDFBlock(link, buffer, cls, offset, length);
   if (status != 0) return status;
   status = ConfirmClassBlock(link, buffer, cls, offset, length, attempts);

@@ -58,7 +58,8 @@ Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t va
                         int32_t& attempts);
 
 // Writes `length` bytes of `buffer` as the block holding `offset`, then the same read-back
-// loop; once confirmed the result is that of one more block read.
+// loop; once confirmed the result is that of one more block read. A length beyond the
+// 33-byte block buffer is refused with kStatusDfPositionOutOfBlock before any transfer.
 Status WriteDFBlockVerified(GaugeLink& link, std::span<const uint8_t> buffer, int16_t cls,
                             int32_t offset, int16_t length, int32_t& attempts);
 

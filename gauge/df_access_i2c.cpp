@@ -58,7 +58,7 @@ bool ParseWholeNumber(const std::string& text, int32_t& value) {
   const auto last = text.find_last_not_of(" \t");
   const char* begin = text.data() + first;
   const char* end = text.data() + last + 1;
-  if (*begin == '+') ++begin;
+  if (*begin == '+' && begin + 1 != end && begin[1] != '-') ++begin;  // "+5", never "+-5"
   const auto result = std::from_chars(begin, end, value);
   return result.ec == std::errc() && result.ptr == end;
 }

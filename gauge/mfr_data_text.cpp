@@ -134,8 +134,10 @@ private:
 // Command set 2: the 64-byte block holding MfDataClsID, written once and read back.
 // The text's first byte was taken as the count of the bytes that follow it (bytes 0..n
 // are copied, n = the first byte's value); the text built from a number carries no such
-// count, so the copy is bounded by the text given and by the block, and the bytes keep
-// their places from position A mod 64 on.
+// count, so the copy is bounded by the text given, and the bytes keep their places from
+// position A mod 64 on. Bytes that would fall past the page end (or past the bytes the
+// gauge returned for it) are never written: such a text is refused with
+// kStatusDfPositionOutOfBlock rather than cut short and reported written.
 Status WriteMfDataTextPage(GaugeLink& link, std::span<const uint8_t> text) {
   const int32_t address = link.Settings().MfDataClsID;
   if (address < 0 || kPageBlockBase + address / kDFPageSize > 0xFF) {
@@ -143,14 +145,18 @@ Status WriteMfDataTextPage(GaugeLink& link, std::span<const uint8_t> text) {
   }
   const auto command = static_cast<uint8_t>(kPageBlockBase + address / kDFPageSize);
   const std::size_t p = static_cast<std::size_t>(address % kDFPageSize);
+  const std::size_t counted = text.empty() ? 0 : static_cast<std::size_t>(text[0]) + 1;
+  const std::size_t count = std::min(counted, text.size());
+  if (p + count > kDFPageSize) return kStatusDfPositionOutOfBlock;
   std::array<uint8_t, kDFPageBufferSize> read{};
   int16_t length = 0;
   Status status = link.ReadBlock(command, read, length, kAddrSmbusGauge);
   if (status != 0) return status;
   link.WaitMs(kPageWaitMs);
+  if (p + count > static_cast<std::size_t>(std::max<int16_t>(length, 0))) {
+    return kStatusDfPositionOutOfBlock;
+  }
   std::array<uint8_t, kDFPageBufferSize> write = read;
-  const std::size_t counted = text.empty() ? 0 : static_cast<std::size_t>(text[0]) + 1;
-  const std::size_t count = std::min({counted, text.size(), kDFPageSize - p});
   std::copy_n(text.begin(), count, write.begin() + p);
   status = link.WriteBlock(command, write, length, kAddrSmbusGauge);
   if (status != 0) return status;

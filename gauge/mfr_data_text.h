@@ -9,7 +9,9 @@
 // A read-back that differs gives kStatusMfrDataWriteFailed; the first failing transfer
 // ends the procedure with its status. Text that would need more than the block holding
 // MfDataClsID and the one after it (or a block its command byte cannot address) is refused
-// with kStatusDfPositionOutOfBlock before any transfer.
+// with kStatusDfPositionOutOfBlock before any transfer; so is, for command set 2, text
+// that runs past the end of its 64-byte block (or, after the read, past the bytes the
+// gauge returned for that block).
 #include <cstdint>
 #include <string>
 

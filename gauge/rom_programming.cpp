@@ -218,8 +218,10 @@ Status MassEraseI2C(GaugeLink& link) {
 }
 
 // Step 6: every row counts in `total`, blank rows are not sent. A row's checksum is the
-// sum of every byte sent with the command (row number low and high byte, data), which
-// for the rows of a 2049-byte image is 0x0A + r + the row's sum.
+// sum of every byte sent with the command: 0x0A, row number low and high byte, data.
+// For rows 0 to 255 that is 0x0A + r + the row's sum. From row 256 on (possible only with
+// rows of 7 bytes or less) the row number itself would not be the sum of its two bytes;
+// the loader checks the bytes it received, so the byte sum is sent.
 Status ProgramRowsI2C(GaugeLink& link, const ImageRecord& image, const ProgramGeometry& g,
                       uint16_t& total) {
   Status status = link.WaitBusIdle(link.Settings().USB_RESP_TIME);

@@ -57,12 +57,19 @@ int32_t RowsToRead(const StationSettings& s) {
   return s.DF_PROGROW_SZ > 0 ? s.DF_IMAGE_SZ / s.DF_PROGROW_SZ : 0;
 }
 
+// A row must fit the buffer its read lands in (SMBus) or the count byte that asks for it
+// (register loader).
+bool RowSizeFits(const StationSettings& s, int limit) {
+  return s.DF_PROGROW_SZ > 0 && s.DF_PROGROW_SZ <= limit;
+}
+
 Status ReadSMBus(GaugeLink& link, int32_t& identity, std::vector<uint8_t>& data) {
   const StationSettings& s = link.Settings();
   int16_t probe = 0;
   Status status = ReadROMProbe(link, probe);
   if (status != 0) return status;
   if (probe <= 100) return kStatusNotInRomMode;
+  if (!RowSizeFits(s, kSmbRowBuffer)) return kStatusImageGeometryInvalid;
   const uint8_t select[3] = {0x00, 0x00, 0x10};
   status = link.WriteBlock(kSmbSelect, select, 3, kAddrSmbusGauge);
   std::string text;
@@ -89,6 +96,7 @@ Status LoaderResult(GaugeLink& link) {
 
 Status ReadRegister(GaugeLink& link, int32_t& identity, std::vector<uint8_t>& data) {
   const StationSettings& s = link.Settings();
+  if (!RowSizeFits(s, 0xFF)) return kStatusImageGeometryInvalid;
   const uint8_t row_cmd[3] = {kLdrReadRow, 0, 0};
   Status status = link.WriteRegBlock(kRegCommand, row_cmd, 3, kAddrRegLoader);
   if (status == 0) status = link.WriteRegByte(kRegChecksum, kLdrReadRow, kAddrRegLoader);
@@ -96,6 +104,8 @@ Status ReadRegister(GaugeLink& link, int32_t& identity, std::vector<uint8_t>& da
   std::vector<uint8_t> row(kRowBytes);
   int16_t length = kRowBytes;
   if (status == 0) status = link.ReadRegBlock(kRegData, row, length, kAddrRegLoader);
+  uint8_t after = 0;  // the loader's result once more; only the transfer counts
+  if (status == 0) status = link.ReadRegByte(kRegResult, after, kAddrRegLoader);
   if (status != 0) return status;
   identity = row[kIdentityOffset] << 16 | row[kIdentityOffset + 1] << 8 | row[kIdentityOffset + 2];
   const auto count = static_cast<uint8_t>(s.DF_PROGROW_SZ);

@@ -113,6 +113,8 @@ TEST_F(DFAccessI2CTest, BadInputIsRefusedBeforeAnyTransfer) {
   EXPECT_EQ(WriteMfDataI2C(link, "12a"), kStatusBadValueType);
   EXPECT_EQ(WriteMfDataI2C(link, ""), kStatusBadValueType);
   EXPECT_EQ(WriteMfDataI2C(link, "99999999999"), kStatusBadValueType);
+  EXPECT_EQ(WriteMfDataI2C(link, "+-5"), kStatusBadValueType);
+  EXPECT_EQ(WriteMfDataI2C(link, "+"), kStatusBadValueType);
   settings.SerialOffset = 31;  // the word would straddle two blocks
   EXPECT_EQ(WriteSerialI2C(link, 1), kStatusDfPositionOutOfBlock);
   settings.DateClsID = 556;  // a class id that does not fit register 0x3E

@@ -188,6 +188,17 @@ TEST_F(DFAccessTest, ValuesOutsideTheirBlockAreRefusedBeforeAnyTransfer) {
   ExpectTraceDone();
 }
 
+// A class block holds 32 bytes and its read-back buffer 33: a longer block could never be
+// confirmed, and comparing it would read past the read-back buffer.
+TEST_F(DFAccessTest, VerifiedBlockLongerThanItsReadBackBufferIsRefused) {
+  Replay("");
+  const Bytes page = Block(64, 1);
+  int32_t attempts = 0;
+  EXPECT_EQ(WriteDFBlockVerified(link, page, 56, 0, 64, attempts), kStatusDfPositionOutOfBlock);
+  EXPECT_EQ(attempts, 0);
+  ExpectTraceDone();
+}
+
 TEST_F(DFAccessTest, ShortBlockReadIsNotWrittenBack) {
   Replay(ClassRead(48, 0x78, Block(8, 0)));
   int32_t attempts = 0;

@@ -97,8 +97,9 @@ TEST_F(MfrTextTest, TextNeedingAThirdBlockIsRefused) {
 }
 
 // Command set 2 copies text bytes 0..n (n = the first byte's value). Digits make n far
-// larger than the text: the copy stops at the text's end and at the page's end.
-TEST_F(MfrTextTest, CommandSet2CopyIsBoundedByTheTextAndThePage) {
+// larger than the text: the copy stops at the text's end; a text that does not fit the
+// rest of the page is refused, not cut short.
+TEST_F(MfrTextTest, CommandSet2CopyIsBoundedByTheText) {
   settings.COMMANDSET = 2;
   settings.MfDataClsID = 100;  // page 1 (command 0x59), position 36
   const Bytes page = Block(64, 7);
@@ -111,7 +112,7 @@ TEST_F(MfrTextTest, CommandSet2CopyIsBoundedByTheTextAndThePage) {
   const Bytes page0 = Block(64, 9);
   const Bytes end = With(page0, 62, "12");
   Replay(ReadBlock(0x58, page0) + WriteBlock(0x58, end) + ReadBlock(0x58, end));
-  EXPECT_EQ(WriteMfDataText(link, "12345", kMac), 0);
+  EXPECT_EQ(WriteMfDataText(link, "12", kMac), 0);
   ExpectTraceDone();
 
   // A leading count byte of 2 takes bytes 0..2 only.
@@ -120,6 +121,20 @@ TEST_F(MfrTextTest, CommandSet2CopyIsBoundedByTheTextAndThePage) {
   const Bytes three = With(page, 36, counted.substr(0, 3));
   Replay(ReadBlock(0x59, page) + WriteBlock(0x59, three) + ReadBlock(0x59, three));
   EXPECT_EQ(WriteMfDataText(link, counted, kMac), 0);
+  ExpectTraceDone();
+}
+
+TEST_F(MfrTextTest, CommandSet2TextPastThePageIsRefusedNotCut) {
+  settings.COMMANDSET = 2;
+  settings.MfDataClsID = 62;  // page 0, position 62: two bytes of room for five
+  Replay("");
+  EXPECT_EQ(WriteMfDataText(link, "12345", kMac), kStatusDfPositionOutOfBlock);
+  ExpectTraceDone();
+
+  // The gauge returned only 40 bytes of page 1: position 36 leaves room for four.
+  settings.MfDataClsID = 100;
+  Replay(ReadBlock(0x59, Block(40, 7)));
+  EXPECT_EQ(WriteMfDataText(link, "12345", kMac), kStatusDfPositionOutOfBlock);
   ExpectTraceDone();
 }
 

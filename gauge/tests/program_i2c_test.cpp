@@ -129,6 +129,27 @@ TEST_F(ProgramI2CTest, RowFiveOfOnesCarriesChecksum0x2F) {
   ExpectTraceDone();
 }
 
+// With 4-byte rows the row number needs both bytes: row 256 goes out as 0x00, 0x01 and its
+// checksum sums those bytes (0x0A + 0x00 + 0x01 + data), as the loader sums what it gets.
+TEST_F(ProgramI2CTest, RowNumberAbove255IsSummedByteWise) {
+  constexpr int kSmallRow = 4;
+  settings.DF_PROGROW_SZ = kSmallRow;
+  settings.DF_IMAGE_SZ = 257 * kSmallRow;
+  std::fill(image.data.begin(), image.data.begin() + 256 * kSmallRow, 0xFF);
+  const Bytes last = {0x10, 0x20, 0x30, 0x40};
+  std::copy(last.begin(), last.end(), image.data.begin() + 256 * kSmallRow);
+  const unsigned total =
+      std::accumulate(image.data.begin(), image.data.begin() + 257 * kSmallRow, 0u) & 0xFFFF;
+  const std::string row256 = RegWriteBlock(kLoader, 0x00, {0x0A, 0x00, 0x01}) +
+                             RegWriteBlock(kLoader, 0x04, last) +
+                             RegWriteWord(kLoader, 0x64, 0x0A + 0x00 + 0x01 + 0xA0) + Pause(2) +
+                             Result();
+  Replay(SaveRows() + EraseRow0() + MassErase() + BusIdle() + row256 + Checksum(total) +
+         BusStatus() + Restore());
+  EXPECT_EQ(ProgramImageI2C(link, image), 0);
+  ExpectTraceDone();
+}
+
 TEST_F(ProgramI2CTest, IdentityMismatchRestoresTheRowsAndReports65538Regardless) {
   image.identity = 0x0A0B0D;
   Replay(SaveRows() + EraseRow0() + Restore());
