@@ -1,11 +1,14 @@
 #include "engine/station_cli.h"
 
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
 #include "common/messages.h"
 #include "engine/station_identity.h"
+#include "gauge/image_file.h"
 #include "gauge/settings_loader.h"
+#include "platform/paths.h"
 
 namespace tester {
 namespace {
@@ -54,6 +57,23 @@ Status ReadVersionForTarget(GaugeLink& link, StationSettings& settings,
   const Status status = DetectGauge(link, gauge);
   text = gauge.version_text;
   return status;
+}
+
+// Checks the golden image a station programming this target would load.
+void PrintGoldenImageCheck(const StationSettings& settings, const std::string& program_folder,
+                           const std::string& target, std::ostream& out) {
+  const std::string name = DefaultImageFileName(target);
+  ImageRecord record;
+  const Status status = CheckImageFile(JoinProgramPath(program_folder, name),
+                                       ImageLayoutFor(settings.COMMANDSET), settings, record);
+  if (status != 0) {
+    out << "  Golden image " << name << ": " << FormatStatus("refused, error code = ", status)
+        << "\n";
+    return;
+  }
+  char identity[16];
+  std::snprintf(identity, sizeof identity, "0x%06X", static_cast<unsigned>(record.identity));
+  out << "  Golden image " << name << ": accepted, firmware identity " << identity << "\n";
 }
 
 }  // namespace
@@ -112,6 +132,7 @@ int RunSurveyVerb(GaugeLink& link, StationSettings& settings,
     } else {
       LoadStationSettings(settings, program_folder, text);
       out << "  Gauge version " << text << ", command set " << settings.COMMANDSET << "\n";
+      PrintGoldenImageCheck(settings, program_folder, text, out);
       PrintSettingsCompact(settings, out);
       PrintWarnings(settings, err);
     }

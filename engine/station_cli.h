@@ -3,7 +3,8 @@
 // can be tested on the virtual jig:
 //   settings TARGET       the station settings record loaded for TARGET
 //   identify [--target T] the version text of the gauge on the first free adapter
-//   survey                every adapter of the jig: its gauge's version text and settings
+//   survey                every adapter of the jig: its gauge's version text, the check of
+//                         the golden image for it, and its settings
 #include <ostream>
 #include <string>
 

@@ -59,7 +59,7 @@ public:
 };
 
 // Fixed bus addresses.
-inline constexpr uint8_t kAddrSmbusGauge = 0x17;  // SMBus command interface (gauge mode and SMBus ROM mode)
+inline constexpr uint8_t kAddrSmbusGauge = 0x17;  // SMBus commands: gauge mode and SMBus ROM mode
 inline constexpr uint8_t kAddrRegGauge = 0xAA;    // register-style gauges in gauge mode
 inline constexpr uint8_t kAddrRegLoader = 0x16;   // register-style ROM loader
 inline constexpr uint8_t kAddrCalBoard = 0xC0;    // calibration board output port

@@ -137,6 +137,30 @@ TEST_F(StationCliTest, SurveyVisitsEveryAdapterWithItsSettings) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   EXPECT_NE(text.find("GGModeDFDelay=72"), std::string::npos);
+  // No golden images in this folder: each station says so with the file's code.
+  EXPECT_NE(text.find("Golden image Tester_800.1.02.rom: refused, error code = 65553"),
+            std::string::npos)
+      << text;
+}
+
+TEST_F(StationCliTest, SurveyChecksTheDemoGoldenImages) {
+  const fs::path demo = fs::path(TESTER_SOURCE_DIR) / "demo";
+  for (const auto& entry : fs::directory_iterator(demo)) {
+    if (entry.is_regular_file()) {
+      fs::copy_file(entry.path(), root_ / "home" / entry.path().filename());
+    }
+  }
+  auto jig = MakeJig();
+  GaugeLink link(clock_, settings_);
+  link.BindGaugeControl(jig.get());
+  EXPECT_EQ(RunSurveyVerb(link, settings_, Home(), out_, err_), kExitOk) << out_.str();
+  const std::string text = out_.str();
+  for (const char* line : {"Tester_800.1.02.rom: accepted, firmware identity 0x08A102",
+                           "Tester_450.2.01.rom: accepted, firmware identity 0x045201",
+                           "Tester_100.1.09.rom: accepted, firmware identity 0x01C109",
+                           "Tester_700.1.05.rom: accepted, firmware identity 0x07B105"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
 }
 
 }  // namespace
