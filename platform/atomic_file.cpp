@@ -103,15 +103,23 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without blocking and checked before reading: a pipe without a writer would
+  // block the program for good, a device like /dev/zero would never end, and a folder
+  // would read as an empty file.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetError(error, "cannot open", path, errno);
     return std::nullopt;
   }
   struct stat state {};
-  if (fstat(fd, &state) == 0 && S_ISDIR(state.st_mode)) {
+  if (fstat(fd, &state) != 0 || !S_ISREG(state.st_mode)) {
+    const bool folder = S_ISDIR(state.st_mode);
     close(fd);
-    SetError(error, "cannot read", path, EISDIR);
+    if (folder) {
+      SetError(error, "cannot read", path, EISDIR);
+    } else if (error != nullptr) {
+      *error = "cannot read " + path + ": not a regular file";
+    }
     return std::nullopt;
   }
   std::string contents;

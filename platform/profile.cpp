@@ -14,6 +14,8 @@ namespace {
 constexpr std::string_view kBlanks = " \t\r\v\f";
 // Line end of a file that does not exist yet.
 constexpr std::string_view kDefaultLineEnd = "\n";
+// Byte-order mark an editor may put before the first line; it is no part of the line.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Longest byte run of one UTF-8 character: a cut backs off at most this far.
 constexpr std::size_t kMaxUtf8Continuation = 3;
 
@@ -79,6 +81,8 @@ struct LineMeaning {
 };
 
 LineMeaning Classify(std::string_view raw) {
+  // The mark stays in the line's text, so a rewrite of the file keeps it.
+  if (raw.starts_with(kUtf8Bom)) raw.remove_prefix(kUtf8Bom.size());
   const std::string_view line = Trim(raw);
   if (line.empty()) return {Kind::kBlank, {}, {}};
   if (line.front() == ';') return {Kind::kComment, {}, {}};

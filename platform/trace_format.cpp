@@ -85,6 +85,8 @@ constexpr const LineForm* kForms[] = {
 };
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr size_t kShownChars = 100;  // longest piece of a trace an error message quotes
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";  // byte-order mark an editor may add
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -99,6 +101,30 @@ std::string HexDigits(uint32_t value, int digits) {
     out[static_cast<size_t>(i)] = kHexDigits[value & 0xF];
     value >>= 4;
   }
+  return out;
+}
+
+// Control bytes other than tab as %XX, everything else as it stands.
+std::string EncodeControlBytes(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      out += '%';
+      out += HexDigits(byte, 2);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A piece of a trace as an error message quotes it: control bytes written as %XX (a NUL or
+// an escape sequence must not cut or garble the message) and long text cut short.
+std::string Shown(std::string_view text) {
+  const bool cut = text.size() > kShownChars;
+  std::string out = EncodeControlBytes(cut ? text.substr(0, kShownChars) : text);
+  if (cut) out += "...";
   return out;
 }
 
@@ -241,7 +267,8 @@ const LineForm* FindForm(std::string_view op, std::span<const std::string_view> 
 bool ParseFields(std::span<const FieldForm> forms, std::span<const std::string_view> tokens,
                  std::vector<TraceField>& fields, std::string& error) {
   if (tokens.size() != forms.size()) {
-    error = "expected " + DescribeFields(forms) + ", found \"" + JoinTokens(tokens) + "\"";
+    error =
+        "expected " + DescribeFields(forms) + ", found \"" + Shown(JoinTokens(tokens)) + "\"";
     return false;
   }
   for (size_t i = 0; i < forms.size(); ++i) {
@@ -249,18 +276,39 @@ bool ParseFields(std::span<const FieldForm> forms, std::span<const std::string_v
     size_t eq = token.find('=');
     std::string_view name = token.substr(0, eq);
     if (eq == std::string_view::npos || name != forms[i].name) {
-      error = "expected " + DescribeFields(forms) + ", found \"" + JoinTokens(tokens) + "\"";
+      error = "expected " + DescribeFields(forms) + ", found \"" + Shown(JoinTokens(tokens)) +
+              "\"";
       return false;
     }
     auto value = CanonicalValue(forms[i].kind, token.substr(eq + 1));
     if (!value) {
-      error = "bad value in \"" + std::string(token) + "\" (expected " +
+      error = "bad value in \"" + Shown(token) + "\" (expected " +
               std::string(forms[i].name) + "=" + std::string(Placeholder(forms[i].kind)) + ")";
       return false;
     }
     fields.push_back({std::string(name), *value});
   }
   return true;
+}
+
+// A block's data never holds more bytes than its length says: the tracer writes the bytes
+// the length covers (fewer when the caller's buffer was shorter), so more means the line
+// was damaged, and replay would hand out bytes the device never sent.
+bool CheckBlockData(const std::vector<TraceField>& fields, std::string& error) {
+  const std::string* length_text = nullptr;
+  const std::string* data_text = nullptr;
+  for (const TraceField& field : fields) {
+    if (field.name == kLen.name) length_text = &field.value;
+    if (field.name == kData.name) data_text = &field.value;
+  }
+  if (length_text == nullptr || data_text == nullptr) return true;
+  const int64_t length = ParseDecimal(*length_text, std::numeric_limits<int16_t>::min(),
+                                      std::numeric_limits<int16_t>::max())
+                             .value_or(0);
+  const size_t bytes = data_text->size() / 2;
+  if (static_cast<int64_t>(bytes) <= std::max<int64_t>(length, 0)) return true;
+  error = "data holds " + std::to_string(bytes) + " bytes, more than len=" + *length_text;
+  return false;
 }
 
 bool ParseResultPart(const LineForm& form, std::span<const std::string_view> tokens,
@@ -275,11 +323,12 @@ bool ParseResultPart(const LineForm& form, std::span<const std::string_view> tok
                                                    : std::numeric_limits<int32_t>::max();
   auto result = ParseDecimal(tokens[0], low, high);
   if (!result) {
-    error = "bad result \"" + std::string(tokens[0]) + "\"";
+    error = "bad result \"" + Shown(tokens[0]) + "\"";
     return false;
   }
   entry.result = static_cast<int32_t>(*result);
-  return ParseFields(form.outs, tokens.subspan(1), entry.outs, error);
+  return ParseFields(form.outs, tokens.subspan(1), entry.outs, error) &&
+         CheckBlockData(entry.outs, error);
 }
 
 TraceEntry Request(const LineForm& form, std::initializer_list<std::string> values) {
@@ -498,7 +547,7 @@ bool ParseTraceLine(std::string_view line, TraceEntry& entry, std::string& error
   }
   auto ms = ParseDecimal(tokens[0], 0, std::numeric_limits<int64_t>::max());
   if (!ms) {
-    error = "bad time \"" + std::string(tokens[0]) + "\"";
+    error = "bad time \"" + Shown(tokens[0]) + "\"";
     return false;
   }
   entry.ms = *ms;
@@ -506,11 +555,14 @@ bool ParseTraceLine(std::string_view line, TraceEntry& entry, std::string& error
   std::span<const std::string_view> request(tokens.begin() + 2, arrow);
   const LineForm* form = FindForm(tokens[1], request);
   if (!form) {
-    error = "unknown operation \"" + std::string(tokens[1]) + "\"";
+    error = "unknown operation \"" + Shown(tokens[1]) + "\"";
     return false;
   }
   entry.op = std::string(form->op);
-  if (!ParseFields(form->request, request, entry.request, error)) return false;
+  if (!ParseFields(form->request, request, entry.request, error) ||
+      !CheckBlockData(entry.request, error)) {
+    return false;
+  }
   if (!form->result) {
     if (arrow == tokens.end()) return true;
     error = entry.op + " has no result";
@@ -527,7 +579,7 @@ bool ParseTraceLine(std::string_view line, TraceEntry& entry, std::string& error
 std::optional<std::vector<TraceLine>> ParseTrace(std::string_view text, std::string& error) {
   std::vector<TraceLine> lines;
   int number = 0;
-  size_t pos = 0;
+  size_t pos = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
@@ -538,7 +590,7 @@ std::optional<std::vector<TraceLine>> ParseTrace(std::string_view text, std::str
     TraceLine line{number, std::string(raw), {}};
     std::string reason;
     if (!ParseTraceLine(raw, line.entry, reason)) {
-      error = "line " + std::to_string(number) + ": " + reason + ": " + std::string(raw);
+      error = "line " + std::to_string(number) + ": " + reason + ": " + Shown(raw);
       return std::nullopt;
     }
     lines.push_back(std::move(line));

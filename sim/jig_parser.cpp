@@ -1,10 +1,11 @@
 // Line-based jig file: "[adapter <identifier>]" and "[pack <label>]" open sections,
 // "key = value" lines fill them, "#" starts a comment. See docs/jig-file.md.
 #include <cctype>
-#include <fstream>
 #include <map>
 #include <sstream>
+#include <string_view>
 
+#include "platform/atomic_file.h"
 #include "sim/jig.h"
 #include "sim/jig_keys.h"
 #include "sim/jig_values.h"
@@ -14,6 +15,33 @@ namespace tester {
 namespace {
 
 constexpr size_t kIdentifierDigits = 32;  // adapter identifier: 32 hexadecimal digits
+constexpr size_t kShownChars = 60;        // longest piece of the file an error message quotes
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";  // byte-order mark some editors write
+
+// A piece of the file as an error message quotes it: control bytes written as \xNN (a NUL
+// or an escape sequence must not cut or garble the message) and long text cut short.
+std::string Shown(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  size_t length = text.size();
+  if (length > kShownChars) {
+    length = kShownChars;
+    // Never cut a UTF-8 character in two: back off to the start of the one that is cut.
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  }
+  std::string out;
+  for (size_t i = 0; i < length; ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += text[i];
+    }
+  }
+  if (length < text.size()) out += "...";
+  return out;
+}
 
 std::string LineError(int line, const std::string& what) {
   return "line " + std::to_string(line) + ": " + what;
@@ -71,7 +99,8 @@ private:
     std::string rest = space == std::string::npos ? "" : TrimJig(inner.substr(space));
     if (kind == "adapter") return OpenAdapter(number, rest, error);
     if (kind == "pack") return OpenPack(number, rest, error);
-    error = LineError(number, "unknown section [" + kind + "]; expected [adapter ...] or [pack]");
+    error = LineError(number, "unknown section [" + Shown(kind) +
+                                  "]; expected [adapter ...] or [pack]");
     return false;
   }
 
@@ -79,7 +108,7 @@ private:
     auto id = NormalisedIdentifier(text);
     if (!id) {
       error = LineError(number, "adapter identifier must be 32 hexadecimal digits, got \"" +
-                                    text + "\"");
+                                    Shown(text) + "\"");
       return false;
     }
     auto seen = first_line_.find(*id);
@@ -113,7 +142,7 @@ private:
   bool ApplyKey(int number, const std::string& key, const std::string& value,
                 std::string& error) {
     if (jig_.adapters.empty()) {
-      error = LineError(number, "key \"" + key + "\" outside any section");
+      error = LineError(number, "key \"" + Shown(key) + "\" outside any section");
       return false;
     }
     AdapterDescription& adapter = jig_.adapters.back();
@@ -122,11 +151,11 @@ private:
                                 : ApplyAdapterKey(adapter, key, value, what);
     if (result == KeyResult::kUnknownKey) {
       error = LineError(number, std::string("unknown ") + (in_pack_ ? "pack" : "adapter") +
-                                    " key \"" + key + "\"");
+                                    " key \"" + Shown(key) + "\"");
       return false;
     }
     if (result == KeyResult::kBadValue) {
-      error = LineError(number, "bad value \"" + value + "\" for " + key + ": " + what);
+      error = LineError(number, "bad value \"" + Shown(value) + "\" for " + key + ": " + what);
       return false;
     }
     return true;
@@ -188,7 +217,7 @@ KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
 
 std::optional<JigDescription> ParseJigText(const std::string& text, std::string& error) {
   JigParser parser;
-  std::istringstream in(text);
+  std::istringstream in(text.starts_with(kUtf8Bom) ? text.substr(kUtf8Bom.size()) : text);
   std::string line;
   int number = 0;
   while (std::getline(in, line)) {
@@ -200,14 +229,13 @@ std::optional<JigDescription> ParseJigText(const std::string& text, std::string&
 }
 
 std::optional<JigDescription> ParseJigFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read jig file \"" + path + "\"";
+  std::string reason;
+  std::optional<std::string> text = ReadWholeFile(path, &reason);
+  if (!text) {
+    error = "cannot read jig file: " + reason;
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  auto jig = ParseJigText(text.str(), error);
+  auto jig = ParseJigText(*text, error);
   if (!jig) error = path + ": " + error;
   return jig;
 }

@@ -1,9 +1,11 @@
 #include "sim/jig_values.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace tester {
 
@@ -39,13 +41,20 @@ std::optional<int64_t> ParseJigInt(const std::string& text, int64_t min, int64_t
   return value;
 }
 
+// Read with from_chars, not strtod: the station programs run under the user's locale,
+// where strtod would take "24,5" and refuse "24.5". Decimal only, as the file format says.
 std::optional<double> ParseJigReal(const std::string& text) {
   std::string t = TrimJig(text);
+  if (!t.empty() && t[0] == '+') {
+    t.erase(0, 1);
+    if (!t.empty() && t[0] == '-') return std::nullopt;
+  }
   if (t.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  double value = std::strtod(t.c_str(), &end);
-  if (errno != 0 || end != t.c_str() + t.size() || !std::isfinite(value)) return std::nullopt;
+  double value = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
   return value;
 }
 
@@ -93,14 +102,23 @@ std::optional<std::vector<double>> ParseJigRealList(const std::string& text) {
   return values;
 }
 
+// The ranges are merged before they are expanded, so a row named many times (or a long
+// line of overlapping ranges) costs nothing more than naming it once.
 std::optional<std::vector<int>> ParseJigRanges(const std::string& text, int min, int max) {
-  std::vector<int> values;
+  std::vector<std::pair<int64_t, int64_t>> ranges;
   for (const std::string& item : SplitJigList(text)) {
     size_t dash = item.find('-', 1);
     auto first = ParseJigInt(item.substr(0, dash), min, max);
     auto last = dash == std::string::npos ? first : ParseJigInt(item.substr(dash + 1), min, max);
     if (!first || !last || *last < *first) return std::nullopt;
-    for (int64_t v = *first; v <= *last; ++v) values.push_back(static_cast<int>(v));
+    ranges.emplace_back(*first, *last);
+  }
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<int> values;
+  int64_t next = INT64_MIN;  // first value not yet listed
+  for (const auto& [first, last] : ranges) {
+    for (int64_t v = std::max(first, next); v <= last; ++v) values.push_back(static_cast<int>(v));
+    next = std::max(next, last + 1);
   }
   return values;
 }

@@ -16,7 +16,7 @@ std::vector<std::string> SplitJigList(const std::string& text);
 std::optional<std::vector<int64_t>> ParseJigIntList(const std::string& text, int64_t min,
                                                     int64_t max);
 std::optional<std::vector<double>> ParseJigRealList(const std::string& text);
-// "5 7 20-22" -> 5 7 20 21 22.
+// "5 7 20-22" -> 5 7 20 21 22, in ascending order, each row once.
 std::optional<std::vector<int>> ParseJigRanges(const std::string& text, int min, int max);
 // "0A0B FF" -> 0A 0B FF (blanks between digit pairs allowed).
 std::optional<std::vector<uint8_t>> ParseJigHexBytes(const std::string& text);

@@ -1,5 +1,6 @@
 // Reading profile files: name matching, the integer rule, caps and raw sections.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/profile.h"
 #include "platform/tests/profile_test_files.h"
@@ -83,6 +84,27 @@ TEST_F(ProfileRead, BinaryJunkAndHugeLinesDoNotUpsetReads) {
   EXPECT_EQ(ReadInt(file, "J", "K", 0), 1);
   EXPECT_EQ(ReadInt(file, "J2", "Big", 0), INT32_MAX);
   EXPECT_EQ(ReadString(file, "J2", "Big", "", 5), "77777");
+}
+
+// A byte-order mark from an editor must not hide the first section: the station would
+// otherwise run on defaults without a word.
+TEST(ProfileReadMarked, ByteOrderMarkDoesNotHideTheFirstSection) {
+  test::ScratchFolder folder;
+  const std::string file = folder.Write("marked.ini", "\xEF\xBB\xBF[Delay]\r\nSettle=40\r\n");
+  EXPECT_EQ(ReadInt(file, "Delay", "Settle", -1), 40);
+  EXPECT_EQ(SectionNames(file), (std::vector<std::string>{"Delay"}));
+  EXPECT_EQ(ReadSection(file, "delay"), (std::vector<std::string>{"Settle=40"}));
+}
+
+// A pipe in the file's place reads as a missing file and refuses changes, without
+// blocking on an open that waits for a writer.
+TEST(ProfileReadPipe, PipeReadsAsMissingWithoutBlocking) {
+  test::ScratchFolder folder;
+  const std::string file = folder.File("pipe.ini");
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  EXPECT_EQ(ReadInt(file, "Delay", "Settle", -1), -1);
+  EXPECT_TRUE(SectionNames(file).empty());
+  EXPECT_FALSE(WriteString(file, "Delay", "Settle", "1"));
 }
 
 }  // namespace

@@ -80,5 +80,12 @@ TEST_F(ProfileWrite, FailedWriteLeavesTheOldFile) {
   EXPECT_EQ(folder_.EntryCount(), 2u);
 }
 
+TEST_F(ProfileWrite, ByteOrderMarkStaysAndItsSectionIsFound) {
+  const std::string file = folder_.Write("m.ini", "\xEF\xBB\xBF[S]\r\nA=1\r\n");
+  ASSERT_TRUE(WriteString(file, "s", "B", "2"));
+  ASSERT_TRUE(WriteString(file, "S", "a", "3"));
+  EXPECT_EQ(folder_.Read("m.ini"), "\xEF\xBB\xBF[S]\r\nA=3\r\nB=2\r\n");
+}
+
 }  // namespace
 }  // namespace tester::profile

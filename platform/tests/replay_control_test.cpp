@@ -1,6 +1,8 @@
 #include "platform/replay_control.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -295,6 +297,16 @@ TEST_F(ReplayTest, ATracedRunReplaysToTheSameAnswers) {
   EXPECT_EQ(run(*replay), live);
   EXPECT_TRUE(replay->Complete());
   EXPECT_EQ(report.str(), "");
+  std::remove(path.c_str());
+}
+
+// A pipe without a writer would block the station for good: it is refused unopened.
+TEST_F(ReplayTest, PipeIsRefusedWithoutBlocking) {
+  const std::string path = ::testing::TempDir() + "replay_pipe_" + std::to_string(getpid());
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  std::string error;
+  EXPECT_EQ(ReplayControl::FromFile(path, clock, error, &report), nullptr);
+  EXPECT_EQ(error, "cannot read " + path + ": not a regular file");
   std::remove(path.c_str());
 }
 

@@ -216,5 +216,47 @@ TEST(TraceFormat, WholeTraceSkipsCommentsAndNamesTheBadLine) {
   EXPECT_TRUE(empty->empty());
 }
 
+// The tracer writes at most the bytes a block's length covers; a line with more data is
+// damaged, and replaying it would hand out bytes the device never sent.
+TEST(TraceFormat, BlockDataLongerThanItsLengthIsRefused) {
+  TraceEntry entry;
+  std::string error;
+  EXPECT_FALSE(ParseTraceLine("0 GetBlock cmd=0x23 addr=0x17 -> 0 len=1 data=0A0B0C", entry,
+                              error));
+  EXPECT_EQ(error, "data holds 3 bytes, more than len=1");
+  EXPECT_FALSE(ParseTraceLine("0 GetRegBlock reg=0x04 addr=0x16 len=2 -> 0 len=-1 data=0A",
+                              entry, error));
+  EXPECT_EQ(error, "data holds 1 bytes, more than len=-1");
+  EXPECT_FALSE(ParseTraceLine("0 PutBlock cmd=0x40 addr=0x17 len=1 data=0A0B -> 0", entry, error));
+  EXPECT_EQ(error, "data holds 2 bytes, more than len=1");
+  // Fewer bytes than the length: the caller's buffer was shorter than what the device sent.
+  EXPECT_TRUE(ParseTraceLine("0 GetBlock cmd=0x23 addr=0x17 -> 0 len=32 data=0A0B", entry, error))
+      << error;
+  EXPECT_TRUE(ParseTraceLine("0 PutRegBlock reg=0x00 addr=0x16 len=-2 data= -> 0", entry, error))
+      << error;
+}
+
+// Errors quote the trace, but control bytes must not cut or garble the message and a huge
+// line is not copied whole into it.
+TEST(TraceFormat, ErrorsQuoteTheTraceSafely) {
+  std::string error;
+  EXPECT_FALSE(ParseTrace(std::string("0 BusStatus -> 0\0\n", 18), error));
+  EXPECT_EQ(error, "line 1: bad result \"0%00\": 0 BusStatus -> 0%00");
+  EXPECT_FALSE(ParseTrace("0 Bus\x1B[2JStatus -> 0\n", error));
+  EXPECT_EQ(error, "line 1: unknown operation \"Bus%1B[2JStatus\": 0 Bus%1B[2JStatus -> 0");
+  EXPECT_FALSE(ParseTrace("0 OpenAdapter name=" + std::string(1'000'000, 'a') + " -> 0 x\n",
+                          error));
+  EXPECT_EQ(error, "line 1: expected nothing, found \"x\": 0 OpenAdapter name=" +
+                       std::string(81, 'a') + "...");
+}
+
+TEST(TraceFormat, ByteOrderMarkIsSkipped) {
+  std::string error;
+  auto lines = ParseTrace("\xEF\xBB\xBF" "0 BusStatus -> 0\n", error);
+  ASSERT_TRUE(lines) << error;
+  ASSERT_EQ(lines->size(), 1u);
+  EXPECT_EQ((*lines)[0].text, "0 BusStatus -> 0");
+}
+
 }  // namespace
 }  // namespace tester

@@ -1,5 +1,8 @@
 // Jig text: good files (default jig, documented example, every key) and bad ones, whose
 // errors must name the line and the fault.
+#include <sys/stat.h>
+
+#include <clocale>
 #include <fstream>
 #include <sstream>
 
@@ -129,13 +132,95 @@ TEST(JigParser, BadValuesOfEachKind) {
 TEST(JigParser, FileErrorsNameThePath) {
   std::string error;
   EXPECT_FALSE(ParseJigFile("/nonexistent/jig.txt", error));
-  EXPECT_EQ(error, "cannot read jig file \"/nonexistent/jig.txt\"");
+  EXPECT_EQ(error,
+            "cannot read jig file: cannot open /nonexistent/jig.txt: No such file or directory");
 
   simtest::LockDir dir;
   std::string path = dir.Path() + "/bad.jig";
   std::ofstream(path) << "[adapter " << kAdapterA << "]\nspeed = 3\n";
   EXPECT_FALSE(ParseJigFile(path, error));
   EXPECT_EQ(error, path + ": line 2: unknown adapter key \"speed\"");
+}
+
+// Row lists are a set of rows: repeats and overlapping ranges are merged before they are
+// expanded, so a long line of full ranges cannot take the memory of the station.
+TEST(JigParser, RowListsAreMergedNotMultiplied) {
+  PackDescription p =
+      simtest::MustParse(simtest::OnePackJig("bad_rows = 7 5-6 6 7 2")).adapters[0].packs[0];
+  EXPECT_EQ(p.defects.bad_rows, (std::vector<int>{2, 5, 6, 7}));
+
+  std::string line = "df_blank_rows =";
+  for (int i = 0; i < 5000; ++i) line += " 0-2047";
+  p = simtest::MustParse(simtest::OnePackJig(line)).adapters[0].packs[0];
+  ASSERT_EQ(p.data_flash.blank_rows.size(), 2048u);
+  EXPECT_EQ(p.data_flash.blank_rows.back(), 2047);
+}
+
+TEST(JigParser, RealsAreDecimalOnly) {
+  std::string head = std::string("[adapter ") + kAdapterA + "]\n";
+  EXPECT_EQ(simtest::MustParse(head + "ambient_c = +2.5\n").adapters[0].ambient_c, 2.5);
+  EXPECT_EQ(simtest::MustParse(head + "ambient_c = -.5\n").adapters[0].ambient_c, -0.5);
+  for (const char* value : {"0x1p3", "+-1", "1e999", "nan", "inf", "2,5", "+"}) {
+    EXPECT_EQ(ErrorOf(head + "ambient_c = " + value + "\n").rfind("line 2: bad value", 0), 0u)
+        << value;
+  }
+}
+
+// The station programs run under the user's locale; a comma-decimal locale must not make
+// "24.5" unreadable.
+TEST(JigParser, RealsIgnoreTheLocale) {
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no comma-decimal locale installed";
+  }
+  std::string error;
+  auto jig = ParseJigText(std::string("[adapter ") + kAdapterA + "]\nambient_c = 24.5\n", error);
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  ASSERT_TRUE(jig) << error;
+  EXPECT_EQ(jig->adapters[0].ambient_c, 24.5);
+}
+
+// Errors quote the file, but a NUL or an escape sequence in it must not cut or garble the
+// message, and a huge line is not copied whole into it.
+TEST(JigParser, ErrorsQuoteTheFileSafely) {
+  std::string head = std::string("[adapter ") + kAdapterA + "]\n[pack]\n";
+  EXPECT_EQ(ErrorOf(head + std::string("family = 1\0\x1B[2J\n", 16)),
+            "line 3: bad value \"1\\x00\\x1B[2J\" for family: expects a whole number from 0 "
+            "to 999");
+  std::string error = ErrorOf(head + "family = " + std::string(1'000'000, '7') + "\n");
+  EXPECT_EQ(error, "line 3: bad value \"" + std::string(60, '7') +
+                       "...\" for family: expects a whole number from 0 to 999");
+  // A cut never splits a UTF-8 character: 59 ASCII bytes, then a two-byte character.
+  error = ErrorOf(head + std::string(59, 'a') + "\xC3\xBC" + "xyz = 1\n");
+  EXPECT_EQ(error, "line 3: unknown pack key \"" + std::string(59, 'a') + "...\"");
+}
+
+TEST(JigParser, ByteOrderMarkAndLineEndsAreTolerated) {
+  JigDescription jig = simtest::MustParse(std::string("\xEF\xBB\xBF[adapter ") + kAdapterA +
+                                          "]\r\ncal_board = no\r\n[pack x]\r\nfamily = 7");
+  ASSERT_EQ(jig.adapters.size(), 1u);
+  EXPECT_FALSE(jig.adapters[0].cal_board);
+  ASSERT_EQ(jig.adapters[0].packs.size(), 1u);
+  EXPECT_EQ(jig.adapters[0].packs[0].family, 7);
+  EXPECT_EQ(jig.adapters[0].packs[0].label, "x");
+}
+
+// A folder opens and reads as empty; it must not pass for a jig without stations.
+TEST(JigParser, FolderIsNotAJigFile) {
+  simtest::LockDir dir;
+  std::string error;
+  EXPECT_FALSE(ParseJigFile(dir.Path(), error));
+  EXPECT_EQ(error, "cannot read jig file: cannot read " + dir.Path() + ": Is a directory");
+}
+
+// A pipe without a writer would block the program for good: it is refused unopened.
+TEST(JigParser, PipeIsNotAJigFile) {
+  simtest::LockDir dir;
+  const std::string path = dir.Path() + "/jig.pipe";
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  std::string error;
+  EXPECT_FALSE(ParseJigFile(path, error));
+  EXPECT_EQ(error, "cannot read jig file: cannot read " + path + ": not a regular file");
 }
 
 }  // namespace
