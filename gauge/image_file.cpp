@@ -1,15 +1,10 @@
 #include "gauge/image_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "gauge/station_settings.h"
+#include "platform/atomic_file.h"
 
 namespace tester {
 namespace {
@@ -46,65 +41,7 @@ uint32_t GetU32LE(const uint8_t* at) {
   return value;
 }
 
-// Closes a descriptor on every path out of a function.
-class FdCloser {
-public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
-private:
-  int fd_;
-};
-
-// Reads the whole file when it is a regular file of at most `limit` bytes; `size` gets
-// its length either way. False when it cannot be opened or read.
-bool ReadSmallFile(const std::string& path, std::size_t limit, std::vector<uint8_t>& bytes,
-                   off_t& size) {
-  // Non-blocking, so that a pipe or device given as the path cannot hang the station;
-  // anything but a regular file is refused right after.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  FdCloser closer(fd);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  size = info.st_size;
-  if (size <= 0 || static_cast<std::size_t>(size) > limit) return true;
-  bytes.resize(static_cast<std::size_t>(size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
-}
-
 bool HeaderIsGood(const ImageRecord& record) { return record.header == kImageHeader; }
-
-bool WriteAll(int fd, const uint8_t* data, std::size_t count) {
-  while (count > 0) {
-    ssize_t put = ::write(fd, data, count);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    count -= static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
-std::string SystemError(const std::string& what) {
-  return what + ": " + std::strerror(errno);
-}
 
 }  // namespace
 
@@ -142,14 +79,14 @@ ImageRecord DecodeImageRecord(std::span<const uint8_t, kImageRecordSize> bytes,
 
 Status CheckImageFile(const std::string& path, ImageLayout layout,
                       const StationSettings& settings, ImageRecord& record) {
-  std::vector<uint8_t> bytes;
-  off_t size = 0;
-  if (!ReadSmallFile(path, kImageRecordSize, bytes, size)) return kStatusImageFileUnreadable;
-  if (size <= 0 || static_cast<std::size_t>(size) < kImageRecordSize) {
-    return kStatusImageFileUnreadable;
-  }
-  if (static_cast<std::size_t>(size) > kImageRecordSize) return kStatusImageFileBadHeader;
-  ImageRecord read = DecodeImageRecord(std::span<const uint8_t, kImageRecordSize>(bytes), layout);
+  // One byte more than a record tells a longer file without reading it all; a folder, pipe
+  // or device is refused without blocking.
+  const std::optional<std::string> bytes = ReadFileHead(path, kImageRecordSize + 1, nullptr);
+  if (!bytes || bytes->size() < kImageRecordSize) return kStatusImageFileUnreadable;
+  if (bytes->size() > kImageRecordSize) return kStatusImageFileBadHeader;
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
+  ImageRecord read =
+      DecodeImageRecord(std::span<const uint8_t, kImageRecordSize>(data, kImageRecordSize), layout);
   if (!HeaderIsGood(read)) return kStatusImageFileBadHeader;
   if (read.size != settings.DF_CHKSUM_SZ) return kStatusImageFileBadHeader;
   record = std::move(read);
@@ -189,29 +126,8 @@ ImageRecord MakeImageRecord(int32_t identity, std::span<const uint8_t> read_data
 bool WriteImageFile(const std::string& path, const ImageRecord& record, ImageLayout layout,
                     std::string& error) {
   const ImageBytes bytes = EncodeImageRecord(record, layout);
-  std::string temp = path + ".tmp-XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    error = SystemError(path);
-    return false;
-  }
-  FdCloser closer(fd);
-  temp.assign(name.data());
-  const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes.data(), bytes.size()) &&
-                       ::fsync(fd) == 0;
-  if (!written || ::close(closer.Release()) != 0) {
-    error = SystemError(path);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    error = SystemError(path);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(
+      path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &error);
 }
 
 std::string DefaultImageFileName(const std::string& target) {

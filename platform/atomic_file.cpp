@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,6 +105,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
+  return ReadFileHead(path, std::string::npos, error);
+}
+
+std::optional<std::string> ReadFileHead(const std::string& path, std::size_t max_bytes,
+                                        std::string* error) {
   // Opened without blocking and checked before reading: a pipe without a writer would
   // block the program for good, a device like /dev/zero would never end, and a folder
   // would read as an empty file.
@@ -124,8 +131,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   }
   std::string contents;
   char chunk[kReadChunk];
-  for (;;) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
+  while (contents.size() < max_bytes) {
+    const ssize_t n = read(fd, chunk, std::min(sizeof chunk, max_bytes - contents.size()));
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
