@@ -15,7 +15,6 @@ std::optional<StationRuntime> MakeStationRuntime(const BusConfig& config, std::s
   }
   StationRuntime runtime;
   runtime.pump = MakeStationClock(*clock);
-  runtime.virtual_clock = *clock == ClockKind::kVirtual;
   runtime.control = MakeGaugeControl(config, *runtime.pump, error);
   if (!runtime.control) return std::nullopt;
   return runtime;

@@ -12,7 +12,6 @@ namespace tester {
 struct StationRuntime {
   std::unique_ptr<EventPump> pump;
   std::unique_ptr<GaugeControl> control;
-  bool virtual_clock = false;
 };
 
 // Clock and backend together; refuses the virtual clock with a backend that talks to real
