@@ -25,7 +25,8 @@ verbs:
   identify [--target T]  open the first free adapter and print the gauge's version
                          text; with --target, read it the way a run for T does
   survey                 for every adapter of the jig: open it, read the gauge's
-                         version text and print it with its station settings
+                         version text, check the golden image Tester_<version>.rom
+                         of the application folder and print the station settings
 
 options:
   -h, --help             this text
