@@ -17,6 +17,7 @@
 
 #include <stdlib.h>
 
+#include "gauge/gauge_identity.h"
 #include "gauge/gauge_link.h"
 #include "gauge/image_file.h"
 #include "gauge/rom_mode.h"
@@ -173,10 +174,9 @@ int64_t RegisterFloor(const StationSettings& s, const GaugeTimings& gauge,
 }
 
 std::string TargetOf(const PackDescription& pack) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%X.%X.%02X", pack.device_type, pack.firmware >> 8,
-                pack.firmware & 0xFF);
-  return text;
+  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
+                           static_cast<uint8_t>(pack.firmware >> 8),
+                           static_cast<uint8_t>(pack.firmware & 0xFF));
 }
 
 // Programs the reference pack's image into the production pack of `adapter`.

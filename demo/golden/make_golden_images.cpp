@@ -47,10 +47,9 @@ constexpr int kRowBytes = 96;
 constexpr int kIdentityOffset = 48;
 
 std::string TargetOf(const PackDescription& pack) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%X.%X.%02X", pack.device_type, pack.firmware >> 8,
-                pack.firmware & 0xFF);
-  return text;
+  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
+                           static_cast<uint8_t>(pack.firmware >> 8),
+                           static_cast<uint8_t>(pack.firmware & 0xFF));
 }
 
 int32_t RowsToRead(const StationSettings& s) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "gauge/gauge_identity.h"
 #include "gauge/gauge_link.h"
 #include "gauge/image_file.h"
 #include "gauge/rom_mode.h"
@@ -28,10 +29,9 @@ inline JigDescription DefaultJig() {
 }
 
 inline std::string TargetOf(const PackDescription& pack) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%X.%X.%02X", pack.device_type, pack.firmware >> 8,
-                pack.firmware & 0xFF);
-  return text;
+  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
+                           static_cast<uint8_t>(pack.firmware >> 8),
+                           static_cast<uint8_t>(pack.firmware & 0xFF));
 }
 
 class SimGaugeBench {
