@@ -7,6 +7,7 @@
 #include "platform/event_pump.h"
 #include "sim/gauge_core.h"
 #include "sim/jig.h"
+#include "sim/pack_environment.h"
 #include "sim/reg_gauge.h"
 #include "sim/reg_loader.h"
 #include "sim/smbus_gauge.h"
@@ -39,6 +40,11 @@ public:
   const GaugeCounters& Counters() const { return core_.Counters(); }
   GaugeCore& Core() { return core_; }
 
+  // What the station applies to the pack now (set by the station on every change of the
+  // calibration board's relays, and when the pack comes onto the station).
+  void SetEnvironment(const PackEnvironment& environment) { environment_ = environment; }
+  const PackEnvironment& Environment() const { return environment_; }
+
 private:
   BusDevice* RouteFirmware(uint8_t addr, int bus_mode);
   BusDevice* RouteLoader(uint8_t addr, int bus_mode);
@@ -50,6 +56,7 @@ private:
   RegGauge reg_gauge_;
   RegLoader reg_loader_;
   bool bus_stuck_ = false;
+  PackEnvironment environment_;
 };
 
 }  // namespace tester
