@@ -11,13 +11,18 @@
 
 namespace tester {
 
-// Writes the coefficients the options ask for. 0, or 65547 when a read-back differs;
-// other bus statuses pass through.
+// Writes the coefficients the options ask for. 0; 65547 when a page read comes back short
+// or a read-back differs; kStatusDfPositionOutOfBlock (54), before any transfer, when a field
+// to be written falls outside its page or the page cannot be addressed; other bus statuses
+// pass through.
 Status WriteCalData(CalContext& ctx, uint8_t maCommand, const CalOptions& options,
                     const CalibrationResults& results, uint8_t addr);
 
 // Command set 2: writes a 64-byte page of the calibration class and reads it back,
-// showing the operator what went wrong. 0 unless the write failed (then 1).
+// showing the operator what went wrong. 0 unless the write or the read-back failed (then
+// its bus status); a block shorter than 64 bytes or a page that cannot be addressed is
+// refused with kStatusDfPositionOutOfBlock before any transfer. The check shown to the
+// operator covers bytes 0-31; WriteCalData compares all 64 itself.
 Status WriteCalBlock(CalContext& ctx, uint8_t maCommand, std::span<const uint8_t> block,
                      uint8_t addr);
 
