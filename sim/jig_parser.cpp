@@ -183,38 +183,6 @@ private:
 
 }  // namespace
 
-KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
-                          const std::string& value, std::string& what) {
-  if (key == "cal_board" || key == "advanced") {
-    auto flag = ParseJigFlag(value);
-    if (!flag) {
-      what = "expects yes or no";
-      return KeyResult::kBadValue;
-    }
-    (key == "cal_board" ? adapter.cal_board : adapter.advanced_board) = *flag;
-    return KeyResult::kApplied;
-  }
-  if (key == "sensors") {
-    auto list = ParseJigIntList(value, 0, 0xFF);
-    if (!list) {
-      what = "expects bus addresses such as 0x90 0x94";
-      return KeyResult::kBadValue;
-    }
-    adapter.sensors.assign(list->begin(), list->end());
-    return KeyResult::kApplied;
-  }
-  if (key == "ambient_c") {
-    auto real = ParseJigReal(value);
-    if (!real) {
-      what = "expects a temperature in degrees Celsius";
-      return KeyResult::kBadValue;
-    }
-    adapter.ambient_c = *real;
-    return KeyResult::kApplied;
-  }
-  return KeyResult::kUnknownKey;
-}
-
 std::optional<JigDescription> ParseJigText(const std::string& text, std::string& error) {
   JigParser parser;
   std::istringstream in(text.starts_with(kUtf8Bom) ? text.substr(kUtf8Bom.size()) : text);

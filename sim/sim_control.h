@@ -59,7 +59,9 @@ public:
   PackModel* Pack();
   // Bus mode of the open adapter (0 when none is open).
   int BusMode() const;
-  // Power cycle of the open station's supply: the next pack of the queue comes on.
+  // The next pack of the queue comes onto the open station without any supply switching
+  // (callers that change packs themselves; a run's own power-on changes them otherwise:
+  // see SimStation).
   bool NextPack();
   SimStation& Station(size_t index) { return *stations_.at(index); }
 

@@ -1,0 +1,142 @@
+// Keys of an [adapter] section: what is fitted on the station (calibration board, which
+// temperature sensors) and what the board applies to the pack (reference source, load
+// current, room temperature). See docs/jig-file.md, "Adapter keys".
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gauge_control.h"
+#include "sim/jig_keys.h"
+#include "sim/jig_values.h"
+
+namespace tester {
+namespace {
+
+constexpr uint8_t kExternalProbe = 0x90;    // external probe, every board
+constexpr uint8_t kBoardSensor = 0x94;      // board's own sensor, normal board
+constexpr uint8_t kAdvancedSensor = 0x92;   // board's own sensor, advanced board
+
+constexpr double kSensorMinC = -55.0;     // coldest a board sensor measures
+constexpr double kSensorMaxC = 125.0;     // hottest a board sensor measures
+constexpr double kMaxSensorErrorC = 10.0; // largest error a sensor may be given, either way
+constexpr double kMaxTapMv = 65535.0;     // a gauge's voltage reading tops out here
+constexpr double kMaxLoadMa = 32767.0;    // a gauge's signed current reading tops out here
+
+// Addresses where the board's port or the pack's gauge answers: no sensor can sit there.
+bool IsReservedAddress(int64_t addr) {
+  return addr == kAddrCalBoard || addr == kAddrSmbusGauge || addr == kAddrRegGauge ||
+         addr == kAddrRegLoader;
+}
+
+// The sensors an adapter has when the jig does not name them.
+void SetStandardSensors(AdapterDescription& adapter) {
+  adapter.sensors = {kExternalProbe, adapter.advanced_board ? kAdvancedSensor : kBoardSensor};
+}
+
+KeyResult ApplyBoardFlag(AdapterDescription& adapter, const std::string& value,
+                         std::string& what) {
+  auto flag = ParseJigFlag(value);
+  if (!flag) {
+    what = "expects yes or no";
+    return KeyResult::kBadValue;
+  }
+  adapter.cal_board = *flag;
+  return KeyResult::kApplied;
+}
+
+// An advanced board carries its own sensor at 0x92; named sensors stay as named.
+KeyResult ApplyAdvancedFlag(AdapterDescription& adapter, const std::string& value,
+                            std::string& what) {
+  auto flag = ParseJigFlag(value);
+  if (!flag) {
+    what = "expects yes or no";
+    return KeyResult::kBadValue;
+  }
+  adapter.advanced_board = *flag;
+  if (!adapter.sensors_named) SetStandardSensors(adapter);
+  return KeyResult::kApplied;
+}
+
+KeyResult ApplySensors(AdapterDescription& adapter, const std::string& value,
+                       std::string& what) {
+  auto list = ParseJigIntList(value, 0, 0xFF);
+  if (!list || std::ranges::any_of(*list, IsReservedAddress)) {
+    what = "expects bus addresses such as 0x90 0x94 (not 0xC0, 0x16, 0x17 or 0xAA)";
+    return KeyResult::kBadValue;
+  }
+  adapter.sensors.assign(list->begin(), list->end());
+  adapter.sensors_named = true;
+  return KeyResult::kApplied;
+}
+
+// "<address> <degC>": that sensor reads this much above (or below) the true temperature.
+// Named again, the later value counts.
+KeyResult ApplySensorError(AdapterDescription& adapter, const std::string& value,
+                           std::string& what) {
+  std::vector<std::string> items = SplitJigList(value);
+  auto addr = items.size() == 2 ? ParseJigInt(items[0], 0, 0xFF) : std::nullopt;
+  auto error = items.size() == 2 ? ParseJigReal(items[1]) : std::nullopt;
+  if (!addr || !error || std::abs(*error) > kMaxSensorErrorC) {
+    what = "expects a sensor address and an error in degC from -10 to 10, such as 0x94 0.3";
+    return KeyResult::kBadValue;
+  }
+  auto& errors = adapter.sensor_errors;
+  std::erase_if(errors, [&](const SensorError& e) { return e.addr == *addr; });
+  errors.push_back({static_cast<uint8_t>(*addr), *error});
+  return KeyResult::kApplied;
+}
+
+KeyResult ApplyAmbient(AdapterDescription& adapter, const std::string& value,
+                       std::string& what) {
+  auto real = ParseJigReal(value);
+  if (!real || *real < kSensorMinC || *real > kSensorMaxC) {
+    what = "expects a temperature in degrees Celsius from -55 to 125";
+    return KeyResult::kBadValue;
+  }
+  adapter.ambient_c = *real;
+  return KeyResult::kApplied;
+}
+
+// Four cumulative tap voltages: each tap at least as high as the one below it.
+KeyResult ApplyRefTaps(AdapterDescription& adapter, const std::string& value,
+                       std::string& what) {
+  auto list = ParseJigRealList(value);
+  bool ok = list && list->size() == adapter.ref_tap_mv.size() &&
+            std::ranges::is_sorted(*list) && list->front() >= 0.0 && list->back() <= kMaxTapMv;
+  if (!ok) {
+    what = "expects four rising tap voltages in mV from 0 to 65535, such as 3700 7400 11100 14800";
+    return KeyResult::kBadValue;
+  }
+  std::ranges::copy(*list, adapter.ref_tap_mv.begin());
+  return KeyResult::kApplied;
+}
+
+KeyResult ApplyRefCurrent(AdapterDescription& adapter, const std::string& value,
+                          std::string& what) {
+  auto real = ParseJigReal(value);
+  if (!real || *real < 0.0 || *real > kMaxLoadMa) {
+    what = "expects the load current in mA from 0 to 32767";
+    return KeyResult::kBadValue;
+  }
+  adapter.ref_current_ma = *real;
+  return KeyResult::kApplied;
+}
+
+}  // namespace
+
+KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
+                          const std::string& value, std::string& what) {
+  if (key == "cal_board") return ApplyBoardFlag(adapter, value, what);
+  if (key == "advanced") return ApplyAdvancedFlag(adapter, value, what);
+  if (key == "sensors") return ApplySensors(adapter, value, what);
+  if (key == "sensor_error_c") return ApplySensorError(adapter, value, what);
+  if (key == "ambient_c") return ApplyAmbient(adapter, value, what);
+  if (key == "ref_tap_mv") return ApplyRefTaps(adapter, value, what);
+  if (key == "ref_current_ma") return ApplyRefCurrent(adapter, value, what);
+  return KeyResult::kUnknownKey;
+}
+
+}  // namespace tester
