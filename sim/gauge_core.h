@@ -7,6 +7,7 @@
 #include "platform/event_pump.h"
 #include "sim/gauge_memory.h"
 #include "sim/jig.h"
+#include "sim/pack_environment.h"
 
 namespace tester {
 
@@ -40,6 +41,12 @@ public:
   GaugeMode Mode() const { return mode_; }
   int64_t Now() const { return clock_.Now(); }
 
+  // What the station applies to the pack now (the pack model's environment).
+  const PackEnvironment& Environment() const {
+    return environment_ != nullptr ? *environment_ : idle_environment_;
+  }
+  void AttachEnvironment(const PackEnvironment* environment) { environment_ = environment; }
+
   // Flash operation running: the loaders answer "busy" until it ends.
   bool Busy() const { return clock_.Now() < busy_until_us_; }
   void StartBusy(int ms) { busy_until_us_ = clock_.Now() + ms * kMicrosPerMs; }
@@ -66,6 +73,8 @@ private:
   int64_t busy_until_us_ = 0;
   int64_t loader_ready_us_ = 0;
   GaugeCounters counters_;
+  const PackEnvironment* environment_ = nullptr;
+  PackEnvironment idle_environment_;
 };
 
 }  // namespace tester

@@ -2,6 +2,7 @@
 // Description of a virtual jig: its adapters and, per adapter, the queue of packs that
 // come onto the station one after another. Written by hand in the jig file format
 // (docs/jig-file.md) and parsed by ParseJigText / ParseJigFile.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,14 +37,35 @@ struct GaugeTimings {
   int commit_ms = 20;        // gauge-mode data-flash block commit (register-style gauge)
 };
 
+// Which data-flash layout of calibration coefficients the gauge reads its readings through.
+enum class CalLayout {
+  kByFamily,  // families 2, 5: host; 6, 7: register; every other family: gauge-assisted
+  kHost,      // coefficients the tester computes, at the absolute address `host_address`
+  kGauge,     // coefficients the gauge computes itself, in data-flash class 104
+  kRegister,  // register-style gauges: class 104, 32 bytes
+};
+
 // Hidden physical truth of a pack, for calibration work: what the gauge measures
-// before calibration, against which a correct calibration is judged.
+// before calibration, against which a correct calibration is judged (docs/jig-file.md,
+// "Calibration physics"). Also how the pack's gauge behaves while it is calibrated.
 struct TrueValues {
-  std::vector<double> cell_mv;          // true cell voltages
+  std::vector<double> cell_mv;          // true cell voltages (empty: 3 cells of 3700 mV)
   std::vector<double> cell_gain_error;  // measured = true * (1 + error), per cell
+  double pack_gain_error = 0.0;         // pack (VBAT) input: measured = true * (1 + error)
   double sense_mohm = 10.0;             // sense resistor
-  double cc_offset_uv = 0.0;            // coulomb-counter offset at the sense input
-  std::vector<double> temp_error_c;     // per temperature sensor of the gauge
+  double cc_offset_uv = 0.0;            // coulomb-counter offset inside the gauge
+  double board_offset_uv = 0.0;         // offset of the pack's board at the sense input
+  std::vector<double> temp_error_c;     // internal, TS1, TS2, TS3, TS4: reading - truth
+
+  CalLayout cal_layout = CalLayout::kByFamily;
+  int host_address = -1;       // host layout's data-flash address (-1: 64 family 2, 104
+                               // family 5, 96 otherwise)
+  int board_offset_at = 20;    // gauge layout: class offset of the board-offset word
+  int nominal_cal = -1;        // write nominal coefficients at build (-1: when df_seed != 0)
+  bool counter_frozen = false; // calibration sample counter never advances
+  uint16_t step_error = 0;     // gauge-assisted steps end with this error word (0: none)
+  int step_ms = 1500;          // a gauge-assisted step or register CC-offset step runs this long
+  bool ext_sensor = true;      // register-style gauge: external sensor fitted (class 64 flag)
 };
 
 // Defects a pack can carry; each shows on the bus as documented in docs/jig-file.md.
@@ -83,13 +105,27 @@ struct PackDescription {
   PackDefects defects;
 };
 
+// How far one of the board's temperature sensors reads from the true temperature.
+struct SensorError {
+  uint8_t addr = 0;      // bus address of the sensor
+  double error_c = 0.0;  // reading = ambient + error, degC
+};
+
 struct AdapterDescription {
   std::string identifier;          // 32 upper-case hexadecimal digits
   int line = 0;
   bool cal_board = true;           // calibration board fitted
   bool advanced_board = false;     // board sensor at 0x92 instead of 0x94
-  std::vector<uint8_t> sensors = {0x90, 0x94};  // temperature sensors that answer
-  double ambient_c = 25.0;         // temperature the sensors see
+  // Temperature sensors that answer. Unless the jig names them, the external probe 0x90
+  // and the board's own sensor (0x94, or 0x92 on an advanced board).
+  std::vector<uint8_t> sensors = {0x90, 0x94};
+  bool sensors_named = false;      // `sensors` came from the jig, `advanced` leaves it alone
+  double ambient_c = 25.0;         // temperature the sensors and the pack see
+  std::vector<SensorError> sensor_errors;
+  // Reference source the board switches onto the cell taps (supply relay), cumulative:
+  // tap 1 = cell 1, tap 2 = cells 1..2, and so on.
+  std::array<double, 4> ref_tap_mv = {3700.0, 7400.0, 11100.0, 14800.0};
+  double ref_current_ma = 2000.0;  // the load draws this from the pack (load relay)
   std::vector<PackDescription> packs;  // queue: packs[0] is on the station first
 };
 

@@ -76,6 +76,40 @@ Setter RealKey(double TrueValues::*field) {
   };
 }
 
+Setter TruthIntKey(int TrueValues::*field, int64_t min, int64_t max) {
+  return [field, min, max](PackDescription& p, const std::string& v, std::string& what) {
+    auto n = ParseJigInt(v, min, max);
+    if (!n) {
+      what = "expects a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+      return false;
+    }
+    p.truth.*field = static_cast<int>(*n);
+    return true;
+  };
+}
+
+Setter TruthFlagKey(bool TrueValues::*field) {
+  return [field](PackDescription& p, const std::string& v, std::string& what) {
+    auto f = ParseJigFlag(v);
+    if (!f) what = "expects yes or no";
+    if (f) p.truth.*field = *f;
+    return f.has_value();
+  };
+}
+
+bool SetCalLayoutKey(PackDescription& p, const std::string& v, std::string& what) {
+  static const std::map<std::string, CalLayout> layouts = {
+      {"host", CalLayout::kHost}, {"gauge", CalLayout::kGauge},
+      {"register", CalLayout::kRegister}};
+  auto it = layouts.find(TrimJig(v));
+  if (it == layouts.end()) {
+    what = "expects host, gauge or register";
+    return false;
+  }
+  p.truth.cal_layout = it->second;
+  return true;
+}
+
 // "<offset> <hex bytes>" inside an area of `size` bytes.
 bool ParsePatch(const std::string& v, int size, BytePatch& patch, std::string& what) {
   std::string text = TrimJig(v);
@@ -169,6 +203,26 @@ const std::map<std::string, Setter>& PackSetters() {
       {"true_sense_mohm", RealKey(&TrueValues::sense_mohm)},
       {"true_cc_offset_uv", RealKey(&TrueValues::cc_offset_uv)},
       {"true_temp_error_c", RealListKey(&TrueValues::temp_error_c)},
+      {"true_pack_gain_error", RealKey(&TrueValues::pack_gain_error)},
+      {"true_board_offset_uv", RealKey(&TrueValues::board_offset_uv)},
+      {"cal_layout", SetCalLayoutKey},
+      {"cal_address", TruthIntKey(&TrueValues::host_address, 0, kDataFlashSize - 128)},
+      {"cal_board_offset_at", TruthIntKey(&TrueValues::board_offset_at, 0, 126)},
+      {"cal_nominal", [](PackDescription& p, const std::string& v, std::string& what) {
+         auto f = ParseJigFlag(v);
+         if (!f) what = "expects yes or no";
+         if (f) p.truth.nominal_cal = *f ? 1 : 0;
+         return f.has_value();
+       }},
+      {"cal_counter_frozen", TruthFlagKey(&TrueValues::counter_frozen)},
+      {"cal_step_error", [](PackDescription& p, const std::string& v, std::string& what) {
+         auto n = ParseJigInt(v, 0, 0xFFFF);
+         if (!n) what = "expects a whole number from 0 to 65535";
+         if (n) p.truth.step_error = static_cast<uint16_t>(*n);
+         return n.has_value();
+       }},
+      {"cal_step_ms", TruthIntKey(&TrueValues::step_ms, 0, kMaxMs)},
+      {"ext_sensor", TruthFlagKey(&TrueValues::ext_sensor)},
       {"fail_at", [](PackDescription& p, const std::string& v, std::string& what) {
          auto n = ParseJigInt(v, 1, INT32_MAX);
          if (!n) what = "expects a transfer number from 1";

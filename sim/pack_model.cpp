@@ -1,6 +1,7 @@
 #include "sim/pack_model.h"
 
 #include "platform/gauge_control.h"
+#include "sim/cal_layout.h"
 #include "sim/memory_builder.h"
 
 namespace tester {
@@ -11,15 +12,35 @@ constexpr int kBusModeRegister = 1;  // adapter speaks the register bus of the s
 
 bool IsRegisterGauge(int family) { return family == 6 || family == 7; }
 
+PackDescription WithCalClasses(PackDescription description) {
+  AddCalClasses(description);
+  return description;
+}
+
+// The pack's memory with plausible nominal calibration coefficients where its data flash
+// holds configuration (or the pack asks for them); explicit data-flash bytes still win.
+GaugeMemory BuildCalibratedMemory(const PackDescription& pack) {
+  GaugeMemory memory = BuildPackMemory(pack);
+  bool nominal = pack.truth.nominal_cal < 0 ? pack.data_flash.seed != 0 : pack.truth.nominal_cal;
+  if (!nominal) return memory;
+  StoreNominalCalibration(pack, memory);
+  for (const BytePatch& patch : pack.data_flash.patches) {
+    memory.StoreDataFlash(patch.offset, patch.bytes);
+  }
+  return memory;
+}
+
 }  // namespace
 
 PackModel::PackModel(const PackDescription& description, const EventPump& clock)
-    : description_(description),
-      core_(description_, clock, BuildPackMemory(description_)),
+    : description_(WithCalClasses(description)),
+      core_(description_, clock, BuildCalibratedMemory(description_)),
       smbus_gauge_(core_),
       smbus_loader_(core_),
       reg_gauge_(core_),
-      reg_loader_(core_) {}
+      reg_loader_(core_) {
+  core_.AttachEnvironment(&environment_);
+}
 
 bool PackModel::IsGaugeAddress(uint8_t addr) {
   return addr == kAddrSmbusGauge || addr == kAddrRegGauge || addr == kAddrRegLoader;

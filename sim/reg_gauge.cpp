@@ -41,11 +41,13 @@ SimStatus RegGauge::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
 SimStatus RegGauge::ReadRegs(uint8_t reg, int count, std::vector<uint8_t>& data) {
   if (core_.Busy()) return kSimAddressNack;
   if (count <= 0 || reg + count > static_cast<int>(regs_.size())) return kSimCommandNack;
+  cal_.Refresh(regs_);
   data.assign(regs_.begin() + reg, regs_.begin() + reg + count);
   return kSimOk;
 }
 
 void RegGauge::ManufacturerAccess(uint16_t subcommand) {
+  if (cal_.Control(subcommand)) return;
   const PackDescription& pack = core_.Pack();
   uint16_t answer = 0;
   if (subcommand == kSubDeviceType) answer = pack.device_type;
