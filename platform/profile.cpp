@@ -6,43 +6,17 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "platform/profile_text.h"
 
 namespace tester::profile {
 namespace {
 
-// Characters trimmed around names, values and lines.
-constexpr std::string_view kBlanks = " \t\r\v\f";
+using namespace profile_text;
+
 // Line end of a file that does not exist yet.
 constexpr std::string_view kDefaultLineEnd = "\n";
-// Byte-order mark an editor may put before the first line; it is no part of the line.
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Longest byte run of one UTF-8 character: a cut backs off at most this far.
 constexpr std::size_t kMaxUtf8Continuation = 3;
-
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
-std::string_view Unquote(std::string_view value) {
-  if (value.size() >= 2 && value.front() == value.back() &&
-      (value.front() == '"' || value.front() == '\'')) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
 
 // One line of the file as it stands, and the line end that followed it ("" at the end).
 struct RawLine {
