@@ -1,48 +1,9 @@
 #pragma once
-// A scratch folder per test for the settings-file tests, and whole-file helpers.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include "platform/atomic_file.h"
+// The scratch folder of the settings-file tests.
+#include "platform/tests/profile_test_files.h"
 
 namespace tester::test {
 
-class ConfigScratch {
-public:
-  ConfigScratch() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::path(::testing::TempDir()) /
-            ("tester-config-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" +
-             info->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ConfigScratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ConfigScratch(const ConfigScratch&) = delete;
-  ConfigScratch& operator=(const ConfigScratch&) = delete;
-
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(File(name), std::ios::binary) << bytes;
-    return File(name);
-  }
-  std::string Read(const std::string& name) const {
-    return ReadWholeFile(File(name), nullptr).value_or("<missing>");
-  }
-  std::size_t EntryCount() const {
-    const std::filesystem::directory_iterator entries(path_);
-    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
-  }
-
-private:
-  std::filesystem::path path_;
-};
+using ConfigScratch = ScratchFolder;
 
 }  // namespace tester::test

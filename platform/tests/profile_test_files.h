@@ -1,5 +1,5 @@
 #pragma once
-// A scratch folder per test for the file-based tests of the platform layer.
+// A scratch folder per test for file-based tests (platform layer, station files).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,7 +16,8 @@ public:
   ScratchFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::path(::testing::TempDir()) /
-            ("tester-platform-" + std::to_string(getpid()) + "-" + info->name());
+            ("tester-scratch-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" +
+             info->name());
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
