@@ -20,6 +20,11 @@ int SignedByte(std::span<const uint8_t> flash, int at) {
   return static_cast<int8_t>(flash[at]);
 }
 
+int UnsignedByte(std::span<const uint8_t> flash, int at) {
+  if (at < 0 || at >= static_cast<int>(flash.size())) return 0;
+  return flash[at];
+}
+
 int SignedWord(std::span<const uint8_t> flash, int at) {
   return static_cast<int16_t>(static_cast<uint16_t>(ReadWordBE(flash, at)));
 }
@@ -77,7 +82,7 @@ CalCoefficients ReadRegister(const PackDescription& pack, std::span<const uint8_
   CalCoefficients c;
   if (base < 0) return c;
   c.cc_gain = FloatAt(flash, base + kRegCcGainAt);
-  int total = SignedWord(flash, base + kRegCcOffsetAt) + SignedByte(flash, base + kRegBoardOffsetAt);
+  int total = SignedWord(flash, base + kRegCcOffsetAt) + UnsignedByte(flash, base + kRegBoardOffsetAt);
   c.cc_offset_counts = OffsetCounts(total, kSimRegOffsetSamples);
   if (pack.family == 7) {
     c.cell_offsets = true;
