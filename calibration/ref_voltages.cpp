@@ -26,15 +26,19 @@ Status WaitForStableTaps(GaugeLink& link, const TapReferences& refs, int cell_co
   }
 }
 
-// Writes the override word and reads back the class block that holds the K factors, as
-// the gauge has it after the override.
+// Writes the override word; the verified write hands back the class block it confirmed,
+// which holds the K factors when they share the override's block (as they do in every
+// known layout). K factors in another block are read from the gauge after the override.
 Status WriteOverride(GaugeLink& link, DFBlockBuffer& block, int16_t& length) {
   const StationSettings& settings = link.Settings();
   int32_t attempts = 0;
   const Status status =
       WriteDFWordClass(link, settings.CalibrationClsID, settings.KFactorOverrideOffset,
-                       settings.KFactorOverride, attempts);
+                       settings.KFactorOverride, attempts, block, length);
   if (status != 0) return status;
+  if (settings.KFactorOverrideOffset / kDFBlockSize == settings.KFactorCell1Offset / kDFBlockSize) {
+    return 0;
+  }
   return ReadDFBlock(link, block, settings.CalibrationClsID, settings.KFactorCell1Offset, length);
 }
 

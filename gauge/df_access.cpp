@@ -180,9 +180,14 @@ Status ReadDFValue(GaugeLink& link, int16_t cls, int32_t offset, DFValue& value)
 
 Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t value,
                         int32_t& attempts) {
-  if (!FitsClassBlock(offset, 2)) return kStatusDfPositionOutOfBlock;
   DFBlockBuffer buffer{};
   int16_t length = 0;
+  return WriteDFWordClass(link, cls, offset, value, attempts, buffer, length);
+}
+
+Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t value,
+                        int32_t& attempts, DFBlockBuffer& buffer, int16_t& length) {
+  if (!FitsClassBlock(offset, 2)) return kStatusDfPositionOutOfBlock;
   Status status = ReadDFBlock(link, buffer, cls, offset, length);
   if (status != 0) return status;
   if (offset % kDFBlockSize + 2 > length) return kStatusDfPositionOutOfBlock;

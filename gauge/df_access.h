@@ -56,6 +56,9 @@ Status ReadDFValue(GaugeLink& link, int16_t cls, int32_t offset, DFValue& value)
 // (kStatusDfWriteUnconfirmed). `attempts` counts the read-backs.
 Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t value,
                         int32_t& attempts);
+// The same, handing back the class block as written and confirmed (`length` bytes).
+Status WriteDFWordClass(GaugeLink& link, int16_t cls, int32_t offset, int16_t value,
+                        int32_t& attempts, DFBlockBuffer& block, int16_t& length);
 
 // Writes `length` bytes of `buffer` as the block holding `offset`, then the same read-back
 // loop; once confirmed the result is that of one more block read. A length beyond the

@@ -36,12 +36,11 @@ Bytes ClassBlock(const Bytes& k_factors, const Bytes& override_word = {0x00, 0x0
   return block;
 }
 
-// The verified word write of the override, then the read of the block holding the K factors.
+// The verified word write of the override; its confirmed block holds the K factors.
 std::string OverrideWrite(const Bytes& k_factors) {
   const Bytes old = ClassBlock(k_factors);
   const Bytes with_override = ClassBlock(k_factors, {0x96, 0x69});
-  return ClassRead(old) + ClassWrite(with_override) + ClassRead(with_override) +
-         ClassRead(with_override);
+  return ClassRead(old) + ClassWrite(with_override) + ClassRead(with_override);
 }
 
 class RefVoltagesTest : public ReplayLinkTest {
@@ -93,6 +92,23 @@ TEST_F(RefVoltagesTest, WindowZeroAlwaysCorrects) {
   ExpectTraceDone();
 }
 
+TEST_F(RefVoltagesTest, KFactorsInAnotherBlockThanTheOverrideAreReadAfterIt) {
+  settings.KFactorCell1Offset = 40;  // block 1; the override stays in block 0
+  const Bytes with_override = ClassBlock({}, {0x96, 0x69});
+  Bytes k_block(32, 0x11);
+  k_block[8] = 0x3E;
+  k_block[9] = 0x80;
+  Bytes patched = k_block;
+  patched[8] = 0x3F;
+  patched[9] = 0x5B;
+  Replay(ClassRead(ClassBlock({})) + ClassWrite(with_override) + ClassRead(with_override) +
+         WriteWord(0x77, 104) + ReadBlock(0x79, k_block) + Cells({3650}) +
+         WriteWord(0x77, 104) + WriteBlock(0x79, patched) + WriteWord(0x77, 104) +
+         ReadBlock(0x79, patched) + WriteWord(0x77, 104) + ReadBlock(0x79, patched));
+  EXPECT_EQ(CalibrateRefVoltages(ctx, Refs{3700, 0, 0, 0}, 1, 0), 0);
+  ExpectTraceDone();
+}
+
 TEST_F(RefVoltagesTest, ImpossibleValuesAreCaughtBeforeAnythingIsWrittenBack) {
   // K factor 0: nothing to scale.
   Replay(OverrideWrite({0x00, 0x00, 0x3F, 0x00}) + Cells({3650}));
@@ -118,8 +134,7 @@ TEST_F(RefVoltagesTest, KFactorsOutsideTheBlockAndBadCellCountsAreRefused) {
   settings.KFactorCell1Offset = 28;
   const Bytes old = ClassBlock({});
   const Bytes with_override = ClassBlock({}, {0x96, 0x69});
-  Replay(ClassRead(old) + ClassWrite(with_override) + ClassRead(with_override) +
-         ClassRead(with_override));
+  Replay(ClassRead(old) + ClassWrite(with_override) + ClassRead(with_override));
   EXPECT_EQ(CalibrateRefVoltages(ctx, Refs{3700, 7400, 11100, 14800}, 4, 0),
             kStatusUnexpectedFailure);
   ExpectTraceDone();
