@@ -1,0 +1,81 @@
+#include "engine/cal_limits.h"
+
+#include <array>
+#include <cstdlib>
+#include <limits>
+
+#include "calibration/cal_checks.h"
+#include "gauge/df_access.h"
+#include "gauge/station_settings.h"
+
+namespace tester {
+namespace {
+
+// |nominal - measured| / |nominal| x 100 > |tolerance|, compared exactly in integers so a
+// deviation equal to the tolerance passes. `nominal` is nonzero.
+bool BeyondTolerance(int64_t nominal, int64_t measured, int16_t tolerance) {
+  const int64_t deviation = std::llabs(nominal - measured);
+  return deviation * 100 > std::llabs(int64_t{tolerance}) * std::llabs(nominal);
+}
+
+// The nominal gain is formed as a 16-bit word, as the gauge holds it; one that does not fit
+// has no meaning to compare with.
+Status CheckCellGain(GaugeLink& link, const TesterConfig& config) {
+  DFValue gain{DFValueType::Int16, 0};
+  const Status status = ReadDFValue(link, kCalResultsClass, kCellGainOffset, gain);
+  if (status != 0) return status;
+  const int32_t nominal = int32_t{config.NominalCellGain} * kCellGainNominalUnit;
+  if (nominal == 0 || nominal < std::numeric_limits<int16_t>::min() ||
+      nominal > std::numeric_limits<int16_t>::max()) {
+    return kStatusUnexpectedFailure;
+  }
+  if (!BeyondTolerance(nominal, gain.value, config.CellGainTolerance)) return 0;
+  return gain.value < nominal ? kStatusGainLow : kStatusGainHigh;
+}
+
+// The nominal (mOhm x 1000) is formed wide: 33 mOhm and more would not fit a 16-bit word.
+Status CheckSenseResistor(GaugeLink& link, const TesterConfig& config) {
+  int16_t measured = 0;
+  const Status status = link.ReadWord(kSenseResistanceCmd, measured, kAddrSmbusGauge);
+  if (status != 0) return status;
+  return CheckSenseResistance(config, measured);
+}
+
+// All three offsets are read before any is judged; a byte holds a signed offset.
+Status CheckTempOffsets(GaugeLink& link, const TesterConfig& config) {
+  const StationSettings& settings = link.Settings();
+  const std::array<int16_t, 3> positions{settings.ITOff_DFOff, settings.ET1Off_DFOff,
+                                         settings.ET2Off_DFOff};
+  const std::array<int16_t, 3> enabled{config.IntTSCalEnabled, config.TS1CalEnabled,
+                                       config.TS2CalEnabled};
+  std::array<int16_t, 3> offsets{};
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    DFValue value{DFValueType::Byte, 0};
+    const Status status = ReadDFValue(link, kCalResultsClass, positions[i], value);
+    if (status != 0) return status;
+    offsets[i] = static_cast<int8_t>(static_cast<uint8_t>(value.value));
+  }
+  for (std::size_t i = 0; i < offsets.size(); ++i) {
+    if (!IsFlagOn(enabled[i])) continue;
+    const Status status = CheckOffsetLimit(offsets[i], config.TempOffsetTolerance);
+    if (status != 0) return status;
+  }
+  return 0;
+}
+
+}  // namespace
+
+Status CheckCalLimits(GaugeLink& link, const TesterConfig& config) {
+  if (config.VoltageCalMode == kVoltageCalTotal && IsFlagOn(config.VoltageCalEnabled)) {
+    const Status status = CheckCellGain(link, config);
+    if (status != 0) return status;
+  }
+  if (IsFlagOn(config.CurrentCalEnabled)) {
+    const Status status = CheckSenseResistor(link, config);
+    if (status != 0) return status;
+  }
+  if (IsFlagOn(config.TemperatureCalEnabled)) return CheckTempOffsets(link, config);
+  return 0;
+}
+
+}  // namespace tester
