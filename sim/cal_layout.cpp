@@ -82,7 +82,8 @@ CalCoefficients ReadRegister(const PackDescription& pack, std::span<const uint8_
   CalCoefficients c;
   if (base < 0) return c;
   c.cc_gain = FloatAt(flash, base + kRegCcGainAt);
-  int total = SignedWord(flash, base + kRegCcOffsetAt) + UnsignedByte(flash, base + kRegBoardOffsetAt);
+  int total = SignedWord(flash, base + kRegCcOffsetAt) +
+              UnsignedByte(flash, base + kRegBoardOffsetAt);
   c.cc_offset_counts = OffsetCounts(total, kSimRegOffsetSamples);
   if (pack.family == 7) {
     c.cell_offsets = true;

@@ -64,7 +64,8 @@ int CalReadings::CurrentMa() const {
 int CalReadings::SensorTenths(int sensor) const {
   if (sensor < 0 || sensor >= kSimSensors) return 0;
   const CalCoefficients c = Coefficients();
-  double tenths = physics_.SensorTenths(sensor, physics_.SampleNow()) + c.temp_offset_tenths[sensor];
+  double tenths =
+      physics_.SensorTenths(sensor, physics_.SampleNow()) + c.temp_offset_tenths[sensor];
   return ToWordRange(tenths, 0, kU16Max);
 }
 

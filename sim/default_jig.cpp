@@ -26,7 +26,7 @@ true_cell_mv = 3702.5 3698.1 3705.0
 true_cell_gain_error = 0.0012 -0.0008 0.0005
 true_sense_mohm = 10.04
 true_cc_offset_uv = 3.5
-true_temp_error_c = 0.4
+true_temp_error_c = 0.4 -0.8
 
 [pack production-1 800.1.02]
 family = 1
@@ -39,7 +39,7 @@ true_cell_mv = 3690.0 3695.2 3688.7
 true_cell_gain_error = -0.0010 0.0006 0.0011
 true_sense_mohm = 9.97
 true_cc_offset_uv = -2.1
-true_temp_error_c = -0.3
+true_temp_error_c = -0.3 0.6
 
 [pack production-2 800.1.02]
 family = 1
@@ -52,7 +52,7 @@ true_cell_mv = 3710.4 3708.8 3712.1
 true_cell_gain_error = 0.0003 0.0009 -0.0004
 true_sense_mohm = 10.01
 true_cc_offset_uv = 1.2
-true_temp_error_c = 0.1
+true_temp_error_c = 0.1 -0.4
 
 [adapter 8C5D17E2A46B09F3D1E07C2B95A4E610]
 cal_board = yes
@@ -69,7 +69,8 @@ true_cell_mv = 3801.0 3799.4
 true_cell_gain_error = 0.0007 -0.0012
 true_sense_mohm = 5.02
 true_cc_offset_uv = 2.4
-true_temp_error_c = 0.2
+true_board_offset_uv = 9.5
+true_temp_error_c = 0.2 -0.7
 
 [pack production 450.2.01]
 family = 5
@@ -81,7 +82,8 @@ true_cell_mv = 3795.5 3803.2
 true_cell_gain_error = -0.0005 0.0010
 true_sense_mohm = 4.98
 true_cc_offset_uv = -1.7
-true_temp_error_c = -0.5
+true_board_offset_uv = -6.2
+true_temp_error_c = -0.5 0.4
 
 [adapter 51B0E8D3C7264AF98E1D5A0C3B72F944]
 cal_board = yes
@@ -99,7 +101,7 @@ true_cell_mv = 3650.0
 true_cell_gain_error = 0.0015
 true_sense_mohm = 20.05
 true_cc_offset_uv = 4.0
-true_temp_error_c = 0.6
+true_temp_error_c = 0.6 -0.9
 
 [pack production 100.1.09]
 family = 7
@@ -112,7 +114,7 @@ true_cell_mv = 3662.3
 true_cell_gain_error = -0.0009
 true_sense_mohm = 19.96
 true_cc_offset_uv = -3.3
-true_temp_error_c = 0.2
+true_temp_error_c = 0.2 0.5
 
 [adapter D4E7A2C90B1F48365AC3E0917B2D8F5C]
 cal_board = yes
@@ -131,7 +133,8 @@ true_cell_mv = 4001.2 3999.0 4003.5 3998.7
 true_cell_gain_error = 0.0004 -0.0006 0.0010 -0.0002
 true_sense_mohm = 2.51
 true_cc_offset_uv = 1.9
-true_temp_error_c = -0.2
+true_board_offset_uv = 4.8
+true_temp_error_c = -0.2 0.8
 
 [pack production 700.1.05]
 family = 2
@@ -144,7 +147,8 @@ true_cell_mv = 3995.3 4002.6 3997.1 4000.4
 true_cell_gain_error = -0.0011 0.0002 0.0007 0.0004
 true_sense_mohm = 2.49
 true_cc_offset_uv = -0.8
-true_temp_error_c = 0.3
+true_board_offset_uv = -3.1
+true_temp_error_c = 0.3 -0.6
 )";
   return text;
 }

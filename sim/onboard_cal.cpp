@@ -228,7 +228,9 @@ void OnboardCal::Store(const StepResult& r) {
     if (r.k_factor[tap]) StoreWordBE(memory, base + kGaugeKFactorAt + 2 * tap, *r.k_factor[tap]);
   }
   for (int sensor = 0; sensor < 3; ++sensor) {
-    if (r.temp_offset[sensor]) StoreByte(memory, base + kGaugeTempAt + sensor, *r.temp_offset[sensor]);
+    if (r.temp_offset[sensor]) {
+      StoreByte(memory, base + kGaugeTempAt + sensor, *r.temp_offset[sensor]);
+    }
   }
 }
 

@@ -57,7 +57,8 @@ public:
 
   // Register-style access at 0xAA.
   void PutReg(uint8_t reg, int word) {
-    const std::vector<uint8_t> bytes = {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8)};
+    const std::vector<uint8_t> bytes = {static_cast<uint8_t>(word),
+                                        static_cast<uint8_t>(word >> 8)};
     ASSERT_EQ(Control().PutRegBlock(reg, bytes, 2, kAddrRegGauge), 0);
   }
   std::vector<uint8_t> GetRegs(uint8_t reg, int count) {
