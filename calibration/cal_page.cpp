@@ -117,11 +117,20 @@ bool PageAddressable(const CalPageLayout& layout) {
   return command_byte <= kMaxCommandByte;
 }
 
+// Besides lying inside the page, no two fields of one write may share a byte: with command
+// set 5 the board offset (bytes 12-13) and the internal sensor's offset (byte 13) overlap,
+// and writing both would add the temperature offset to the board offset's low byte —
+// two wrong coefficients in the gauge. Such a write is refused as a whole.
 bool FieldsFit(const CalPageLayout& layout, const CalFieldSet& fields) {
+  std::bitset<kCalPageSizeLarge> used;
   for (int field = 0; field < kCalFieldCount; ++field) {
     if (!fields.test(static_cast<std::size_t>(field)) || !layout.Stores(field)) continue;
     const int32_t at = layout.Position(field);
     if (at < 0 || at + layout.Size(field) > layout.size) return false;
+    for (int32_t i = at; i < at + layout.Size(field); ++i) {
+      if (used.test(static_cast<std::size_t>(i))) return false;
+      used.set(static_cast<std::size_t>(i));
+    }
   }
   return true;
 }

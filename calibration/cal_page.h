@@ -57,7 +57,8 @@ CalPageLayout CalPageLayoutFor(int commandset, int16_t cls_id);
 // The page can be addressed at all: a class address that is not negative and a page whose
 // number fits its command byte (0x58 + p with 64-byte pages) or select byte (p otherwise).
 bool PageAddressable(const CalPageLayout& layout);
-// Every field of `fields` the command set stores lies wholly inside the page.
+// Every field of `fields` the command set stores lies wholly inside the page, and no two
+// of them share a byte.
 bool FieldsFit(const CalPageLayout& layout, const CalFieldSet& fields);
 
 // Fields of the current pass: CCGain and CCDelta, when current calibration is enabled.

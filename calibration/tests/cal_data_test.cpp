@@ -202,6 +202,8 @@ TEST(WriteCalDataOnSim, AlteredReadBackFailsEveryFamily) {
   for (std::size_t adapter : {0u, 1u}) {
     CalOnSim station(adapter, WithReadBackCorrupt(adapter));
     station.bench.settings.CalibrationClsID = station.bench.Family() == 5 ? 104 : 96;
+    // Command set 5 cannot take the board offset and the internal sensor's offset at once.
+    if (station.bench.Family() == 5) station.bench.settings.IntTSSupported = 0;
     EXPECT_EQ(station.Write(AllOptions(1)), kStatusCalDataWriteFailed) << adapter;
     EXPECT_TRUE(station.dialogs.shown().empty());
   }
@@ -422,6 +424,20 @@ TEST_F(CalDataReplayTest, FieldOutsideThePageIsRefusedBeforeAnyTransfer) {
   Replay(SelectAt(0, 3) + ReadAt(0, 0x2F, page) + SelectAt(0, 3) + WriteAt(0, 0x2F, patched) +
          SelectAt(0, 3) + ReadAt(0, 0x2F, patched));
   EXPECT_EQ(Write(options), 0);
+  ExpectTraceDone();
+}
+
+TEST_F(CalDataReplayTest, CommandSet5BoardOffsetAndInternalSensorShareAByteAndAreRefused) {
+  // Board offset at class bytes 12-13, the internal sensor's offset at 13.
+  settings.COMMANDSET = 5;
+  settings.CalibrationClsID = 104;
+  settings.IntTSSupported = 1;
+  CalOptions options;
+  options.CalBoardOffset = -1;
+  options.CalTemperature = -1;
+  options.IntTSCalEnabled = -1;
+  Replay("");
+  EXPECT_EQ(Write(options), kStatusDfPositionOutOfBlock);
   ExpectTraceDone();
 }
 
