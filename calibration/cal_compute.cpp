@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 
+#include "calibration/cal_page.h"
 #include "common/rounding.h"
 #include "common/status_codes.h"
 #include "gauge/station_settings.h"
@@ -15,8 +16,6 @@ namespace {
 constexpr double kGainScale = 65536.0;  // gains are 16.16 ratios of reference to reading
 
 // Calibration-class pages (see calibration/cal_data.h).
-constexpr int kPageSize = 32;           // bytes of a page selected through (0x01, page)
-constexpr int kPageSizeSet2 = 64;       // command set 2: pages under block 0x58 + page
 constexpr uint8_t kPageSelectHigh = 0x01;  // manufacturer-access (0x01, page) selects a page
 constexpr uint8_t kPageBlock = 0x2F;       // the selected page
 constexpr int kPageBlockSet2 = 0x58;       // command set 2: first page block
@@ -43,23 +42,24 @@ bool FitsInt16(int64_t value) {
 // name, is refused with kStatusDfPositionOutOfBlock before anything is sent.
 Status ReadCalClassWord(CalContext& ctx, int32_t field_offset, int16_t& word) {
   const StationSettings& settings = ctx.link.Settings();
-  const bool set2 = settings.COMMANDSET == 2;
-  const int page_size = set2 ? kPageSizeSet2 : kPageSize;
   const int32_t address = settings.CalibrationClsID + field_offset;
-  if (address < 0) return kStatusDfPositionOutOfBlock;
-  const int32_t page = address / page_size;
-  const int32_t position = address - page * page_size;
-  if (position + 2 > page_size) return kStatusDfPositionOutOfBlock;
+  if (address < 0 || address > std::numeric_limits<int16_t>::max()) {
+    return kStatusDfPositionOutOfBlock;
+  }
+  // The page holding the word, laid out as the calibration class pages are.
+  const CalPageLayout layout =
+      CalPageLayoutFor(settings.COMMANDSET, static_cast<int16_t>(address));
+  const int32_t page = layout.page;
+  const int32_t position = layout.class_start;
+  if (!PageAddressable(layout) || position + 2 > layout.size) return kStatusDfPositionOutOfBlock;
 
   std::array<uint8_t, kBlockBytes> block{};
   int16_t length = 0;
   Status status = 0;
-  if (set2) {
-    if (kPageBlockSet2 + page > 0xFF) return kStatusDfPositionOutOfBlock;
+  if (layout.size == kCalPageSizeLarge) {
     status = ctx.link.ReadBlock(static_cast<uint8_t>(kPageBlockSet2 + page), block, length,
                                 kAddrSmbusGauge);
   } else {
-    if (page > 0xFF) return kStatusDfPositionOutOfBlock;
     status = ctx.link.WriteWordBytes(MaCommand(settings), kPageSelectHigh,
                                      static_cast<uint8_t>(page), kAddrSmbusGauge);
     if (status != 0) return status;
