@@ -1,5 +1,5 @@
 // ardentis: the single-station engine. Console verbs for now; the station window and the
-// automation server come with the test sequence.
+// automation server come later.
 #include <QCoreApplication>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_cli.h"
 #include "engine/station_cli.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
@@ -20,6 +21,10 @@ constexpr const char* kUsage = R"(usage: ardentis <verb> [options]
 Single-station engine of the battery-pack tester.
 
 verbs:
+  run [--ini FILE]       one test run on the first free adapter with the station
+                         settings FILE (default: ardentis.ini of the application
+                         folder); prints each status line, then the completion
+                         report as one JSON line; exit 0 pass, 1 fail, 2 no start
   settings TARGET        print the station settings Config.ini gives for TARGET
                          (e.g. 800.1.02), as KEY=value lines in table order
   identify [--target T]  open the first free adapter and print the gauge's version
@@ -37,7 +42,8 @@ environment:
   TESTER_TRACE  write every gauge operation to this file ({pid} = process id)
   TESTER_CLOCK  virtual: waits take no real time
 
-exit status: 0 success, 1 the gauge or bus failed, 2 could not start
+exit status: 0 success (run: the pack passed), 1 the gauge or bus failed (run: the
+pack failed), 2 could not start
 )";
 
 int Usage(std::ostream& stream, int status) {
@@ -90,6 +96,23 @@ int main(int argc, char** argv) {
     return WithGaugeLink(folder, [&](auto& link, auto& settings, const std::string& home) {
       return tester::RunIdentifyVerb(link, settings, home, target, std::cout, std::cerr);
     });
+  }
+  if (verb == "run") {
+    tester::RunVerbArgs run_args{"", "ardentis"};
+    if (args.size() == 3 && args[1] == "--ini") {
+      run_args.ini = args[2];
+    } else if (args.size() != 1) {
+      return Usage(std::cerr, tester::kExitCannotStart);
+    }
+    std::string error;
+    std::optional<tester::StationRuntime> runtime =
+        tester::MakeStationRuntime(tester::BusConfigFromEnvironment(), error);
+    if (!runtime) {
+      std::cerr << "ardentis: " << error << "\n";
+      return tester::kExitCannotStart;
+    }
+    return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args, std::cout,
+                              std::cerr);
   }
   if (verb == "survey") {
     if (args.size() != 1) return Usage(std::cerr, tester::kExitCannotStart);

@@ -3,7 +3,9 @@
 // gain and the sense resistance against the nominal values and tolerances of the station
 // configuration, and the three temperature offsets against their limit. Nothing is
 // written to the gauge; the first finding ends the checks.
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/status_codes.h"
 #include "common/tester_config.h"
@@ -33,5 +35,13 @@ inline constexpr int64_t kSenseResistorNominalUnit = 1000;
 // A deviation equal to the tolerance passes. Any failing gauge read is returned unchanged.
 // The data-flash offsets of the temperature offsets come from the link's station settings.
 Status CheckCalLimits(GaugeLink& link, const TesterConfig& config);
+
+// What the checks read from the gauge, for the run's record: each value only once read.
+struct CalLimitReadings {
+  std::optional<int16_t> cell_gain;         // class 0x68, offset 8
+  std::optional<int16_t> sense_resistance;  // command 0x71, 1/1000 mOhm
+  std::optional<std::array<int16_t, 3>> temp_offsets;  // 0.1 K: internal, TS1, TS2
+};
+Status CheckCalLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings);
 
 }  // namespace tester

@@ -1,0 +1,101 @@
+#include "engine/run_cli.h"
+
+#include <optional>
+
+#include "common/component_error.h"
+#include "common/messages.h"
+#include "components/tester_config_store.h"
+#include "engine/run_json.h"
+#include "engine/station.h"
+#include "engine/station_cli.h"
+#include "engine/station_setup.h"
+#include "engine/test_sequence.h"
+#include "platform/headless_dialogs.h"
+
+namespace tester {
+namespace {
+
+constexpr const char* kProgramTitle = "Ardentis";
+
+// Reports of a console run: status lines printed, the serial proposal kept, the
+// completion kept for the JSON line.
+class ConsoleReports final : public RunReports {
+public:
+  explicit ConsoleReports(std::ostream& out) : out_(out) {}
+  void CurrentStatus(const std::string& text, int32_t) override { out_ << text << "\n"; }
+  void RequestSerialNo(int32_t&) override {}
+  void Completed(const CompletionReport& report) override { completion = report; }
+  void SetWindowTitle(const std::string& title) override { out_ << "Station: " << title << "\n"; }
+  std::optional<CompletionReport> completion;
+
+private:
+  std::ostream& out_;
+};
+
+// The identifier of the adapter OpenFirstAdapter takes: the first one listed.
+std::string FirstListedAdapter(GaugeControl& control) {
+  int32_t count = 0;
+  std::string names;
+  control.ListAdapters(16, count, names);
+  return count > 0 ? names.substr(0, names.find(',')) : std::string();
+}
+
+// Moves NextSerialNumber past the number a run wrote; false when the file refused.
+bool AdvanceSerial(TesterConfig& config, const CompletionReport& report, std::ostream& err) {
+  const int32_t written = std::stoi(report.sSerial);
+  if (written == 0 || written < config.NextSerialNumber) return true;
+  config.NextSerialNumber = written + 1;
+  const std::string error = config.SaveConfig();
+  if (error.empty()) return true;
+  err << "ardentis: serial number " << written << " was written but the next number could "
+      << "not be saved: " << error << "\n";
+  return false;
+}
+
+}  // namespace
+
+int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& program_folder,
+               const RunVerbArgs& args, std::ostream& out, std::ostream& err) {
+  HeadlessDialogs dialogs(err, kProgramTitle);
+  Station station(pump, dialogs, program_folder);
+  station.link.BindGaugeControl(&control);
+  const std::string adapter = FirstListedAdapter(control);
+  if (station.link.OpenFirstAdapter() != kTrue) {
+    err << LoadMessage(kMsgAdapterNotFound) << "\n";
+    return kExitCannotStart;
+  }
+  const Status board = StartUpStation(station);
+  if (board != 0) err << "ardentis: calibration board start-up returned " << board << "\n";
+
+  ConsoleReports reports(out);
+  TesterConfigStore config;
+  config.IniFile = args.ini;
+  Status status = 0;
+  try {
+    status = InitCacheFromSetup(station, config, reports,
+                                DefaultStationIni(program_folder, args.exe_name));
+  } catch (const ComponentError& error) {
+    err << "ardentis: " << error.what() << "\n";
+    return kExitCannotStart;
+  }
+  for (const std::string& warning : config.Warnings()) err << "ardentis: " << warning << "\n";
+  if (status != 0) {
+    err << FormatStatus("InitCacheFromSetup() returned error code = ", status) << "\n";
+    return kExitCannotStart;
+  }
+
+  TestSequence sequence(station, config, reports);
+  int32_t result = 0;
+  sequence.RunMainProcess(result);
+  station.link.ReleaseGaugeControl();
+  if (!reports.completion) {
+    err << "ardentis: the run ended without a verdict\n";
+    return kExitGaugeFailed;
+  }
+  const CompletionReport& report = *reports.completion;
+  AdvanceSerial(config, report, err);
+  out << RunReportJson(report, sequence.Record(), adapter) << "\n";
+  return report.nErrCode == 0 ? kExitOk : kExitGaugeFailed;
+}
+
+}  // namespace tester

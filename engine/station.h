@@ -1,0 +1,51 @@
+#pragma once
+// Everything one station's engine works with between runs: the station clock, the gauge
+// link with its settings record, the calibration board, the operator's dialogs, the
+// application folder and the two golden-image caches. One object per station, never
+// global, so several stations can live in one process (tests, the production demo).
+#include <string>
+
+#include "calibration/cal_board.h"
+#include "calibration/cal_context.h"
+#include "gauge/gauge_link.h"
+#include "gauge/image_file.h"
+#include "gauge/station_settings.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+
+namespace tester {
+
+class Station {
+public:
+  // `program_folder`: the application folder holding Config.ini, Targets and test.ini.
+  Station(EventPump& pump, OperatorDialogs& dialogs, std::string program_folder);
+  Station(const Station&) = delete;
+  Station& operator=(const Station&) = delete;
+
+  EventPump& Pump() { return pump_; }
+  OperatorDialogs& Dialogs() { return dialogs_; }
+  const std::string& ProgramFolder() const { return program_folder_; }
+  // Config.ini of the application folder.
+  std::string ConfigIniPath() const;
+
+  // Golden images as the last image check loaded them: the register-style cache serves
+  // command sets 5, 6 and 7, the SMBus cache every other.
+  ImageRecord& CacheFor(int commandset);
+
+  // The calibration procedures' view of this station; `results` (may be null) receives
+  // the coefficients a host-computed calibration produced.
+  CalContext Cal(CalibrationResults* results = nullptr);
+
+  StationSettings settings;
+  GaugeLink link;
+  CalBoard board;
+
+private:
+  EventPump& pump_;
+  OperatorDialogs& dialogs_;
+  std::string program_folder_;
+  ImageRecord register_cache_;
+  ImageRecord smbus_cache_;
+};
+
+}  // namespace tester

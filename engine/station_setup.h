@@ -1,0 +1,41 @@
+#pragma once
+// Bringing a station up: the start-up that follows opening its adapter, and loading the
+// station's configuration, settings and golden image before runs.
+#include <string>
+
+#include "common/status_codes.h"
+#include "common/tester_config.h"
+#include "engine/run_reports.h"
+#include "engine/station.h"
+
+namespace tester {
+
+// After the adapter is open: the calibration board is initialised (its status returned)
+// and the settings of the default target loaded, so waits and addresses are known before
+// any configuration names the real target.
+Status StartUpStation(Station& station);
+
+// The settings file a station uses when none was set: the program's own ".ini" in the
+// application folder (folder + "/" + executable name + ".ini").
+std::string DefaultStationIni(const std::string& program_folder, const std::string& exe_name);
+
+// A station file names its golden image either absolutely or relative to the application
+// folder, where the images are kept.
+std::string ImagePathInFolder(const std::string& program_folder, const std::string& image);
+
+// Loads what runs need, in this order:
+//  1. an empty IniFile becomes `default_ini`;
+//  2. the station configuration from IniFile (a file that cannot be read throws
+//     ComponentError out of this call, as the configuration object does);
+//  3. the station settings of TargetName (a target without settings keeps the defaults);
+//  4. with ProgramDataFlash = 1, the golden image into the cache of the target's family;
+//     its check's status is the result (0 without programming); a failed check leaves
+//     that cache empty, so a run programs nothing stale (it fails at programming);
+//  5. the window title: the image file and the target's description from "Targets".
+Status InitCacheFromSetup(Station& station, TesterConfig& config, RunReports& reports,
+                          const std::string& default_ini);
+
+// The window title of a station: image file, then the description in parentheses.
+std::string StationTitle(const std::string& image_file, const std::string& description);
+
+}  // namespace tester
