@@ -103,6 +103,7 @@ public:
       return status;
     }
     if (length < kDFBlockSize) return kStatusDfPositionOutOfBlock;
+    results_.CCOffsetTotal = static_cast<int16_t>(WordBE(class_, kPosCCOffset));
     if (options_.CalBoardOffset != 0 && (status = BoardOffsetStep()) != 0) return status;
     if (options_.CurrentCalEnabled != 0 && (status = CurrentStep()) != 0) return status;
     if (options_.CalTemperature != 0 && (status = TemperatureStep()) != 0) return status;
@@ -153,6 +154,7 @@ private:
     const int64_t steps = RoundToInt64(config_.BoardOffsetValue * kBoardOffsetScale);
     if (steps < 0 || steps > 0xFF) return kStatusBoardOffsetOutOfLimit;
     class_[kPosBoardOffset] = static_cast<uint8_t>(steps);
+    results_.BoardOffset = static_cast<int16_t>(steps);
     return 0;
   }
 
@@ -193,6 +195,8 @@ private:
     if (corrected == 0.0) return kStatusCalCurrentZero;
     const double gain = std::abs(static_cast<int32_t>(options_.RefCurrentNeg)) / corrected;
     if (!(gain > 0.0)) return kStatusSenseResistorHigh;
+    results_.CCGain = gain;
+    results_.CCDelta = gain * kCCDeltaPerGain;
     const DFFloatBytes gain_bytes = EncodeDFFloatBytes(gain);
     const DFFloatBytes delta_bytes = EncodeDFFloatBytes(gain * kCCDeltaPerGain);
     std::copy(gain_bytes.begin(), gain_bytes.end(), class_.begin() + kPosCCGain);
@@ -231,6 +235,7 @@ private:
     const int64_t offset =
         RoundToInt64(static_cast<double>(options_.RefTemperature) * 10.0 - celsius_tenths);
     const auto offset16 = static_cast<int16_t>(std::clamp<int64_t>(offset, -32768, 32767));
+    results_.TempOffset[internal ? kTempSlotInternal : kTempSlotTS1] = offset16;
     if ((status = CheckOffsetLimit(offset16, config_.TempOffsetTolerance)) != 0) return status;
     // Stored in a signed byte: a wider tolerance must not let a wrapped offset through.
     if (offset < kByteOffsetMin) return kStatusTempOffsetLow;
@@ -251,12 +256,14 @@ private:
       const int64_t gain = RoundToInt64(static_cast<double>(WordBE(class_, kPosVoltageGain)) *
                                         ref / reading_mv);
       if (gain > 0xFFFF) return kStatusGainHigh;  // the gain word holds 16 bits
+      results_.CellGain[0] = static_cast<int16_t>(gain);
       class_[kPosVoltageGain] = static_cast<uint8_t>(gain >> 8);
       class_[kPosVoltageGain + 1] = static_cast<uint8_t>(gain & 0xFF);
       return 0;
     }
     if ((status = RangeStatus(ref, kRefVoltageMin, kRefVoltageMax7)) != 0) return status;
     const int64_t difference = static_cast<int64_t>(ref) - reading_mv;
+    results_.CellGain[0] = static_cast<int16_t>(std::clamp<int64_t>(difference, -32768, 32767));
     if ((status = RangeStatus(difference, kByteOffsetMin, kByteOffsetMax)) != 0) return status;
     class_[kPosCellOffset] = static_cast<uint8_t>(difference);
     return 0;
@@ -268,6 +275,15 @@ private:
   uint8_t ma_;
   uint8_t addr_;
   DFBlockBuffer class_{};
+
+public:
+  // What the steps computed so far: CC gain and delta, the CC offset found in the class,
+  // board offset, the temperature offset (internal or TS1 slot), and in CellGain[0] the
+  // voltage gain (command set 6) or cell-1 offset in mV (command set 7).
+  const CalibrationResults& Results() const { return results_; }
+
+private:
+  CalibrationResults results_{};
 };
 
 }  // namespace
@@ -277,7 +293,9 @@ Status RunCalibrationI2C(CalContext& ctx, const TesterConfig& config, const CalO
   if (!AnyCalibrationRequested(options)) return kStatusCalNothingRequested;
   ctx.link.WaitMs(kStartSettleMs);
   I2CCalibration run(ctx, config, options, maCommand, addr);
-  return run.Run();
+  const Status status = run.Run();
+  if (ctx.results != nullptr) *ctx.results = run.Results();
+  return status;
 }
 
 }  // namespace tester

@@ -36,6 +36,8 @@ public:
     SetCalMode(ctx_, ma_command_, addr_, kFalse);  // readings taken; leaving is not checked
 
     Status status = Compute();
+    // Kept for the run's record also when a check refuses them: they show why.
+    if (ctx_.results != nullptr) *ctx_.results = results_;
     if (status != 0) return status;
     status = CheckCalResults(ctx_.link.Settings(), config_, results_);
     if (status != 0) return status;

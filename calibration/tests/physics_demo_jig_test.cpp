@@ -99,10 +99,17 @@ TEST_P(DemoStation, ReferencePackCalibratesToItsTruth) {
     config.VoltageWindow = 3;  // gauge-assisted: the K-factor step's window, mV
     const TapReferences refs = {3700, 7400, 11100, 14800};
     ASSERT_EQ(CalibrateRefVoltages(ctx, refs, o.CellCount, config.VoltageWindow), 0);
-  } else if (reg) {
-    ASSERT_EQ(RunCalibrationI2C(ctx, config, o, 0x00, physics::kRegisterGauge), 0);
   } else {
-    ASSERT_EQ(RunCalibrationSMBus(ctx, config, o, 0x00, physics::kSmbusGauge), 0);
+    // Host-computed: the coefficients are handed back for the run's record; the CC gain
+    // in mA per count follows from the pack's sense resistor.
+    CalibrationResults computed;
+    ctx.results = &computed;
+    ASSERT_EQ(reg ? RunCalibrationI2C(ctx, config, o, 0x00, physics::kRegisterGauge)
+                  : RunCalibrationSMBus(ctx, config, o, 0x00, physics::kSmbusGauge),
+              0);
+    const double uv = reg ? physics::kRegisterCcMicrovolts : physics::kSmbusCcMicrovolts;
+    EXPECT_NEAR(computed.CCGain, MaPerCount(uv, truth.sense_mohm),
+                0.01 * MaPerCount(uv, truth.sense_mohm));
   }
   ASSERT_EQ(board.CalBoardPowerOff(), 0);
 
