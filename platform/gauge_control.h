@@ -56,6 +56,28 @@ public:
   // 1 switches the adapter to the register-style bus of the command-set 5 ROM loader, 0 back.
   virtual BusStatus16 SetBusMode(int16_t mode) = 0;
   virtual void AboutBox() = 0;
+
+  // --- the adapter itself (identification), beyond the transfers ---
+  // These talk to the open adapter, not to a device on its bus. A backend that does not
+  // offer one keeps the default body: kControlUnsupported (or -1) and nothing changed.
+
+  // The identifier stored in the open adapter (32 upper-case hexadecimal digits) into `id`.
+  virtual BusStatus16 ReadAdapterId(std::string& id) {
+    (void)id;
+    return kControlUnsupported;
+  }
+  // Stores `id` (32 hexadecimal digits) as the open adapter's identifier; later reads, also
+  // by other processes, return it. The adapter's name in ListAdapters does not change.
+  virtual BusStatus16 WriteAdapterId(const std::string& id) {
+    (void)id;
+    return kControlUnsupported;
+  }
+  // Firmware version of the open adapter: major x 1000 + minor x 100 + revision
+  // (3.1 revision 12 = 3112); -1 when no adapter is open or the backend cannot tell.
+  virtual int32_t AdapterFirmware() { return -1; }
+
+  // Status of an adapter operation the backend does not offer.
+  static constexpr BusStatus16 kControlUnsupported = -3;
 };
 
 // Fixed bus addresses.

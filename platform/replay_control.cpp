@@ -203,4 +203,22 @@ BusStatus16 ReplayControl::SetBusMode(int16_t mode) {
 
 void ReplayControl::AboutBox() { impl_->Answer(TraceAboutBox()); }
 
+BusStatus16 ReplayControl::ReadAdapterId(std::string& id) {
+  const TraceEntry* recorded = impl_->Answer(TraceReadAdapterId());
+  if (!recorded) return kDivergedStatus;
+  id = OutAdapterId(*recorded);
+  return RecordedStatus(*recorded);
+}
+
+BusStatus16 ReplayControl::WriteAdapterId(const std::string& id) {
+  const TraceEntry* recorded = impl_->Answer(TraceWriteAdapterId(id));
+  return recorded ? RecordedStatus(*recorded) : kDivergedStatus;
+}
+
+// After a divergence the version is unknown, as from a backend that cannot tell.
+int32_t ReplayControl::AdapterFirmware() {
+  const TraceEntry* recorded = impl_->Answer(TraceAdapterFirmware());
+  return recorded ? recorded->result.value_or(-1) : -1;
+}
+
 }  // namespace tester

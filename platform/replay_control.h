@@ -60,6 +60,9 @@ public:
                           uint8_t addr) override;
   BusStatus16 SetBusMode(int16_t mode) override;
   void AboutBox() override;
+  BusStatus16 ReadAdapterId(std::string& id) override;
+  BusStatus16 WriteAdapterId(const std::string& id) override;
+  int32_t AdapterFirmware() override;
 
   ~ReplayControl() override;
 

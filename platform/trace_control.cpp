@@ -174,4 +174,29 @@ void TracingControl::AboutBox() {
   Emit(FormatLine(entry));
 }
 
+BusStatus16 TracingControl::ReadAdapterId(std::string& id) {
+  TraceEntry entry = Stamped(TraceReadAdapterId(), pump_, opened_at_us_);
+  BusStatus16 status = inner_->ReadAdapterId(id);
+  SetTraceResult(entry, status);
+  AddAdapterIdOut(entry, id);
+  Emit(FormatLine(entry));
+  return status;
+}
+
+BusStatus16 TracingControl::WriteAdapterId(const std::string& id) {
+  TraceEntry entry = Stamped(TraceWriteAdapterId(id), pump_, opened_at_us_);
+  BusStatus16 status = inner_->WriteAdapterId(id);
+  SetTraceResult(entry, status);
+  Emit(FormatLine(entry));
+  return status;
+}
+
+int32_t TracingControl::AdapterFirmware() {
+  TraceEntry entry = Stamped(TraceAdapterFirmware(), pump_, opened_at_us_);
+  int32_t version = inner_->AdapterFirmware();
+  SetTraceResult(entry, version);
+  Emit(FormatLine(entry));
+  return version;
+}
+
 }  // namespace tester

@@ -56,6 +56,7 @@ constexpr FieldForm kPauseReq[] = {{"ms", ValueKind::kInt32}};
 constexpr FieldForm kOpenReq[] = {{"name", ValueKind::kText}};
 constexpr FieldForm kListReq[] = {{"max", ValueKind::kInt32}};
 constexpr FieldForm kNamesOut[] = {{"names", ValueKind::kText}};
+constexpr FieldForm kAdapterId[] = {{"id", ValueKind::kText}};
 
 constexpr std::optional<ValueKind> kStatus = ValueKind::kInt16;
 constexpr std::optional<ValueKind> kNoResult = std::nullopt;
@@ -77,11 +78,16 @@ constexpr LineForm kOpenAdapter{"OpenAdapter", kOpenReq, ValueKind::kInt32, kNon
 constexpr LineForm kListAdapters{"ListAdapters", kListReq, ValueKind::kInt32, kNamesOut};
 constexpr LineForm kCloseLink{"CloseLink", kNone, kNoResult, kNone};
 constexpr LineForm kAboutBox{"AboutBox", kNone, kNoResult, kNone};
+// The adapter's own identification operations.
+constexpr LineForm kReadAdapterId{"ReadAdapterId", kNone, kStatus, kAdapterId};
+constexpr LineForm kWriteAdapterId{"WriteAdapterId", kAdapterId, kStatus, kNone};
+constexpr LineForm kAdapterFirmware{"AdapterFirmware", kNone, ValueKind::kInt32, kNone};
 
 constexpr const LineForm* kForms[] = {
     &kPutWord,   &kGetWord,     &kPutBlock,    &kGetBlock,    &kPutCommand,
     &kRegByteWrite, &kGetRegBlock, &kPutRegBlock, &kBusStatus, &kSetBusMode,
     &kPause,     &kOpenAdapter, &kListAdapters, &kCloseLink,  &kAboutBox,
+    &kReadAdapterId, &kWriteAdapterId, &kAdapterFirmware,
 };
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -460,6 +466,14 @@ TraceEntry TraceCloseLink() { return Request(kCloseLink, {}); }
 
 TraceEntry TraceAboutBox() { return Request(kAboutBox, {}); }
 
+TraceEntry TraceReadAdapterId() { return Request(kReadAdapterId, {}); }
+
+TraceEntry TraceWriteAdapterId(const std::string& id) {
+  return Request(kWriteAdapterId, {EncodeTraceText(id)});
+}
+
+TraceEntry TraceAdapterFirmware() { return Request(kAdapterFirmware, {}); }
+
 void SetTraceResult(TraceEntry& entry, int32_t result) { entry.result = result; }
 
 void AddWordOut(TraceEntry& entry, int16_t word) {
@@ -478,6 +492,10 @@ void AddBlockOut(TraceEntry& entry, std::span<const uint8_t> bytes, int16_t leng
 
 void AddNamesOut(TraceEntry& entry, const std::string& names) {
   entry.outs.push_back({std::string(kNamesOut[0].name), EncodeTraceText(names)});
+}
+
+void AddAdapterIdOut(TraceEntry& entry, const std::string& id) {
+  entry.outs.push_back({std::string(kAdapterId[0].name), EncodeTraceText(id)});
 }
 
 int16_t OutWord(const TraceEntry& entry) {
@@ -511,6 +529,13 @@ std::string OutNames(const TraceEntry& entry) {
   std::string names;
   if (!value || !DecodeTraceText(*value, names)) return "";
   return names;
+}
+
+std::string OutAdapterId(const TraceEntry& entry) {
+  const std::string* value = FindOut(entry, kAdapterId[0].name);
+  std::string id;
+  if (!value || !DecodeTraceText(*value, id)) return "";
+  return id;
 }
 
 std::string FormatRequest(const TraceEntry& entry) {

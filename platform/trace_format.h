@@ -54,6 +54,11 @@ TraceEntry TraceOpenAdapter(const std::string& name);
 TraceEntry TraceListAdapters(int32_t maximum);
 TraceEntry TraceCloseLink();
 TraceEntry TraceAboutBox();
+// The adapter's identification: ReadAdapterId -> S id=TEXT, WriteAdapterId id=TEXT -> S,
+// AdapterFirmware -> V (the version, -1 unknown).
+TraceEntry TraceReadAdapterId();
+TraceEntry TraceWriteAdapterId(const std::string& id);
+TraceEntry TraceAdapterFirmware();
 
 // --- result parts ---
 void SetTraceResult(TraceEntry& entry, int32_t result);
@@ -62,6 +67,7 @@ void AddValueOut(TraceEntry& entry, uint8_t value);  // val=0x..
 // len=<length> data=<the first `length` bytes of `bytes`, never past its end>.
 void AddBlockOut(TraceEntry& entry, std::span<const uint8_t> bytes, int16_t length);
 void AddNamesOut(TraceEntry& entry, const std::string& names);  // names=<text>
+void AddAdapterIdOut(TraceEntry& entry, const std::string& id);  // id=<text>
 
 // --- out-values of an entry read back by ParseTraceLine (absent ones give 0 / empty) ---
 int16_t OutWord(const TraceEntry& entry);
@@ -69,6 +75,7 @@ uint8_t OutValue(const TraceEntry& entry);
 int16_t OutLength(const TraceEntry& entry);
 std::vector<uint8_t> OutData(const TraceEntry& entry);
 std::string OutNames(const TraceEntry& entry);
+std::string OutAdapterId(const TraceEntry& entry);
 
 // --- whole lines ---
 // "<Operation> name=value ...": what replay compares.

@@ -65,6 +65,15 @@ public:
     if (!memory_.RowErased(0)) mode_ = GaugeMode::kFirmware;
   }
 
+  // Monowire (single-wire) interface: once the register loader has accepted the switch
+  // and its result byte has been read, the gauge answers nothing on the two-wire bus
+  // until the pack is taken off the station.
+  void RequestMonowire() { monowire_pending_ = true; }
+  void CompleteMonowire() {
+    if (monowire_pending_) monowire_ = true;
+  }
+  bool Monowire() const { return monowire_; }
+
 private:
   const PackDescription& pack_;
   const EventPump& clock_;
@@ -72,6 +81,8 @@ private:
   GaugeMode mode_ = GaugeMode::kFirmware;
   int64_t busy_until_us_ = 0;
   int64_t loader_ready_us_ = 0;
+  bool monowire_pending_ = false;
+  bool monowire_ = false;
   GaugeCounters counters_;
   const PackEnvironment* environment_ = nullptr;
   PackEnvironment idle_environment_;

@@ -79,6 +79,7 @@ struct PackDefects {
   bool bad_checksum = false;  // the loaders report a data-flash checksum one too high
   bool readback_corrupt = false;  // a gauge-mode write stores one byte altered
   bool permanent_failure = false; // safety status reports a permanent failure
+  bool monowire_refused = false;  // the register loader refuses the Monowire switch
 };
 
 // The gauge of one pack: its model (family, identity, memory, timings) plus truth and defects.
@@ -114,6 +115,11 @@ struct SensorError {
 struct AdapterDescription {
   std::string identifier;          // 32 upper-case hexadecimal digits
   int line = 0;
+  // Identifier the adapter carries in its memory until one is written (empty: `identifier`);
+  // lets two adapters of a jig carry the same one, as two factory-fresh adapters do.
+  std::string stored_id;
+  // Adapter firmware version, major x 1000 + minor x 100 + revision (3.2 = 3200).
+  int32_t firmware = 3200;
   bool cal_board = true;           // calibration board fitted
   bool advanced_board = false;     // board sensor at 0x92 instead of 0x94
   // Temperature sensors that answer. Unless the jig names them, the external probe 0x90

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gauge_control.h"
+#include "sim/adapter_id_store.h"
 #include "sim/jig_keys.h"
 #include "sim/jig_values.h"
 
@@ -24,6 +25,7 @@ constexpr double kSensorMaxC = 125.0;     // hottest a board sensor measures
 constexpr double kMaxSensorErrorC = 10.0; // largest error a sensor may be given, either way
 constexpr double kMaxTapMv = 65535.0;     // a gauge's voltage reading tops out here
 constexpr double kMaxLoadMa = 32767.0;    // a gauge's signed current reading tops out here
+constexpr int64_t kMaxAdapterFirmware = 99999;  // version 99.9 revision 99
 
 // Addresses where the board's port or the pack's gauge answers: no sensor can sit there.
 bool IsReservedAddress(int64_t addr) {
@@ -125,6 +127,29 @@ KeyResult ApplyRefCurrent(AdapterDescription& adapter, const std::string& value,
   return KeyResult::kApplied;
 }
 
+// 32 hexadecimal digits, stored in upper case.
+KeyResult ApplyStoredId(AdapterDescription& adapter, const std::string& value,
+                        std::string& what) {
+  auto id = NormalizedAdapterId(value);
+  if (!id) {
+    what = "expects 32 hexadecimal digits";
+    return KeyResult::kBadValue;
+  }
+  adapter.stored_id = *id;
+  return KeyResult::kApplied;
+}
+
+KeyResult ApplyFirmware(AdapterDescription& adapter, const std::string& value,
+                        std::string& what) {
+  auto version = ParseJigInt(value, 0, kMaxAdapterFirmware);
+  if (!version) {
+    what = "expects a version number from 0 to 99999, such as 3200 for 3.2";
+    return KeyResult::kBadValue;
+  }
+  adapter.firmware = static_cast<int32_t>(*version);
+  return KeyResult::kApplied;
+}
+
 }  // namespace
 
 KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
@@ -136,6 +161,8 @@ KeyResult ApplyAdapterKey(AdapterDescription& adapter, const std::string& key,
   if (key == "ambient_c") return ApplyAmbient(adapter, value, what);
   if (key == "ref_tap_mv") return ApplyRefTaps(adapter, value, what);
   if (key == "ref_current_ma") return ApplyRefCurrent(adapter, value, what);
+  if (key == "adapter_id") return ApplyStoredId(adapter, value, what);
+  if (key == "adapter_firmware") return ApplyFirmware(adapter, value, what);
   return KeyResult::kUnknownKey;
 }
 

@@ -247,6 +247,7 @@ const std::map<std::string, Setter>& PackSetters() {
       {"bad_checksum", FlagKey(&PackDescription::defects, &PackDefects::bad_checksum)},
       {"readback_corrupt", FlagKey(&PackDescription::defects, &PackDefects::readback_corrupt)},
       {"permanent_failure", FlagKey(&PackDescription::defects, &PackDefects::permanent_failure)},
+      {"monowire_refused", FlagKey(&PackDescription::defects, &PackDefects::monowire_refused)},
   };
   return setters;
 }

@@ -60,6 +60,7 @@ void PackModel::NoteWrite() {
 }
 
 BusDevice* PackModel::Route(uint8_t addr, int bus_mode) {
+  if (core_.Monowire()) return nullptr;
   return core_.Mode() == GaugeMode::kFirmware ? RouteFirmware(addr, bus_mode)
                                               : RouteLoader(addr, bus_mode);
 }

@@ -37,6 +37,8 @@ public:
   GaugeMemory& Memory() { return core_.Memory(); }
   const GaugeMemory& Memory() const { return core_.Memory(); }
   GaugeMode Mode() const { return core_.Mode(); }
+  // The gauge was switched to Monowire: nothing answers at its addresses any more.
+  bool Monowire() const { return core_.Monowire(); }
   const GaugeCounters& Counters() const { return core_.Counters(); }
   GaugeCore& Core() { return core_; }
 

@@ -22,6 +22,8 @@ constexpr uint8_t kCmdProgramRow = 0x0A;  // [0x0A, r lo, r hi] + row bytes
 constexpr uint8_t kCmdMassErase = 0x0C;   // + 0x83 0xDE at 0x04
 constexpr uint8_t kCmdProbe = 0x0D;       // ready value to 0x04/0x05
 constexpr uint8_t kCmdExit = 0x0F;        // run the firmware
+constexpr uint8_t kCmdInterface = 0x16;   // + interface byte at 0x04: change the host interface
+constexpr uint8_t kInterfaceMonowire = 0x05;  // the single-wire interface
 constexpr uint8_t kMassEraseKey[2] = {0x83, 0xDE};
 constexpr uint16_t kProbeReady = 0x00C8;  // 200: loader running and ready (> 100)
 constexpr int kMaxReadCount = kRegDataEnd - kRegReadData;  // bytes 0x05..0x63
@@ -49,7 +51,10 @@ SimStatus RegLoader::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
     return kSimOk;
   }
   std::copy(data.begin(), data.end(), regs_.begin() + reg);
-  if (reg >= kRegData && reg < kRegDataEnd) sum_ = std::accumulate(data.begin(), data.end(), sum_);
+  if (reg >= kRegData && reg < kRegDataEnd) {
+    sum_ = std::accumulate(data.begin(), data.end(), sum_);
+    data_sent_ = true;
+  }
   return kSimOk;
 }
 
@@ -61,6 +66,8 @@ SimStatus RegLoader::ReadRegs(uint8_t reg, int count, std::vector<uint8_t>& data
     return kSimOk;
   }
   data.assign(regs_.begin() + reg, regs_.begin() + reg + count);
+  // The host has the loader's answer to an interface switch: the switch takes effect.
+  if (reg <= kRegResult && reg + count > kRegResult) core_.CompleteMonowire();
   return kSimOk;
 }
 
@@ -69,6 +76,7 @@ void RegLoader::StartCommand(std::span<const uint8_t> block) {
   params_[0] = block.size() > 1 ? block[1] : 0;
   params_[1] = block.size() > 2 ? block[2] : 0;
   sum_ = std::accumulate(block.begin(), block.end(), 0u);
+  data_sent_ = false;
 }
 
 void RegLoader::Execute(uint16_t checksum) {
@@ -98,6 +106,7 @@ uint8_t RegLoader::Run() {
     case kCmdExit:
       core_.LeaveRom();
       return kSimLoaderAccepted;
+    case kCmdInterface: return SwitchInterface();
     default: return kSimLoaderFailed;
   }
 }
@@ -159,6 +168,15 @@ uint8_t RegLoader::ReadDataFlash(int address) {
   std::copy(flash.begin() + offset, flash.begin() + offset + count, regs_.begin() + kRegReadData);
   uint32_t sum = std::accumulate(flash.begin() + offset, flash.begin() + offset + count, 0u);
   PutWordLE(kRegChecksum, static_cast<uint16_t>(count + sum));
+  return kSimLoaderAccepted;
+}
+
+// Only the Monowire interface is known, and its byte must have come with this command (a
+// stale byte at 0x04 from an earlier command does not count).
+uint8_t RegLoader::SwitchInterface() {
+  if (!data_sent_ || regs_[kRegData] != kInterfaceMonowire) return kSimLoaderFailed;
+  if (core_.Pack().defects.monowire_refused) return kSimLoaderFailed;
+  core_.RequestMonowire();
   return kSimLoaderAccepted;
 }
 

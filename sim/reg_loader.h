@@ -3,7 +3,9 @@
 // to register 0x00 (with its row or address bytes in the same block), data bytes go to
 // registers 0x04.., and writing the 16-bit checksum to 0x64 executes the command: it must
 // equal the sum of the command byte and every byte sent with it. The result byte at 0x66
-// says whether it was accepted; outputs are read from 0x04.. and 0x64/0x65.
+// says whether it was accepted; outputs are read from 0x04.. and 0x64/0x65. Command and
+// parameters may equally come as single register-byte writes (the Monowire switch: 0x16 to
+// 0x00, the interface 0x05 to 0x04, checksum 0x001B).
 #include <array>
 
 #include "sim/bus_device.h"
@@ -34,6 +36,7 @@ private:
   uint8_t ProgramRow(int row);
   uint8_t ComputeChecksum();
   uint8_t ReadDataFlash(int address);
+  uint8_t SwitchInterface();
   void PutWordLE(uint8_t reg, uint16_t value);
   uint16_t Param() const;  // row or address: bytes 1, 2 of the command block, little-endian
 
@@ -42,6 +45,7 @@ private:
   uint8_t command_ = 0;
   uint8_t params_[2] = {0, 0};
   uint32_t sum_ = 0;  // command byte and every byte sent with it
+  bool data_sent_ = false;  // data registers written since the command byte
 };
 
 }  // namespace tester

@@ -22,7 +22,7 @@ std::string Upper(std::string text) {
 }  // namespace
 
 SimControl::SimControl(JigDescription jig, std::string lock_dir, EventPump& pump)
-    : jig_(std::move(jig)), lock_dir_(std::move(lock_dir)), pump_(pump) {
+    : jig_(std::move(jig)), lock_dir_(std::move(lock_dir)), ids_(lock_dir_), pump_(pump) {
   for (const AdapterDescription& adapter : jig_.adapters) {
     stations_.push_back(std::make_unique<SimStation>(adapter, pump_));
   }
@@ -182,6 +182,27 @@ BusStatus16 SimControl::SetBusMode(int16_t mode) {
   if (mode != 0 && mode != 1) return kSimBadMode;
   stations_[*open_]->SetBusMode(mode);
   return kSimOk;
+}
+
+BusStatus16 SimControl::ReadAdapterId(std::string& id) {
+  if (!open_) return kSimNoAdapter;
+  const AdapterDescription& adapter = jig_.adapters[*open_];
+  const std::string& factory = adapter.stored_id.empty() ? adapter.identifier : adapter.stored_id;
+  std::optional<std::string> stored = ids_.Read(adapter.identifier, factory);
+  if (!stored) return kSimCommandNack;
+  id = *stored;
+  return kSimOk;
+}
+
+BusStatus16 SimControl::WriteAdapterId(const std::string& id) {
+  if (!open_) return kSimNoAdapter;
+  std::optional<std::string> normalized = NormalizedAdapterId(id);
+  if (!normalized) return kSimCommandNack;
+  return ids_.Write(jig_.adapters[*open_].identifier, *normalized) ? kSimOk : kSimCommandNack;
+}
+
+int32_t SimControl::AdapterFirmware() {
+  return open_ ? jig_.adapters[*open_].firmware : -1;
 }
 
 std::optional<size_t> SimControl::FindAdapter(const std::string& name) const {

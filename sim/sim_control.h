@@ -15,6 +15,7 @@
 #include "platform/event_pump.h"
 #include "platform/gauge_control.h"
 #include "sim/adapter_claim.h"
+#include "sim/adapter_id_store.h"
 #include "sim/jig.h"
 #include "sim/sim_station.h"
 #include "sim/sim_status.h"
@@ -49,6 +50,14 @@ public:
                           uint8_t addr) override;
   BusStatus16 SetBusMode(int16_t mode) override;
   void AboutBox() override {}
+  // The adapter's own memory: no bus traffic, no wire time. Identifiers persist in the
+  // lock directory (sim/adapter_id_store.h). kSimNoAdapter without an open adapter;
+  // kSimCommandNack for an identifier that is not 32 hexadecimal digits, a damaged stored
+  // one, or a store that cannot be written.
+  BusStatus16 ReadAdapterId(std::string& id) override;
+  BusStatus16 WriteAdapterId(const std::string& id) override;
+  // The jig's `adapter_firmware` of the open adapter; -1 without one.
+  int32_t AdapterFirmware() override;
 
   // --- access for tests and the station harness ---
   const JigDescription& Jig() const { return jig_; }
@@ -73,6 +82,7 @@ private:
 
   JigDescription jig_;
   std::string lock_dir_;
+  AdapterIdStore ids_;
   EventPump& pump_;
   std::vector<std::unique_ptr<SimStation>> stations_;
   std::optional<size_t> open_;

@@ -1,5 +1,6 @@
 // Register-style ROM loader: command transactions with their checksums, result bytes,
-// busy time after erase/program/checksum, instruction rows and data-flash reads.
+// busy time after erase/program/checksum, instruction rows and data-flash reads, and the
+// Monowire switch sent as single register bytes.
 #include <numeric>
 #include <vector>
 
@@ -50,6 +51,21 @@ protected:
     EXPECT_EQ(C().GetRegBlock(reg, bytes, count, kLoader), 0);
     bytes.resize(static_cast<size_t>(count));
     return bytes;
+  }
+  // The Monowire switch as single register bytes: command, interface byte (unless
+  // `interface` is negative), checksum of the bytes sent plus `checksum_error`.
+  void SendInterfaceSwitch(int interface, int checksum_error = 0) {
+    uint8_t byte = 0x16;
+    ASSERT_EQ(C().RegByteOp(1, kLoader, 0x00, byte), 0);
+    unsigned sum = 0x16;
+    if (interface >= 0) {
+      byte = static_cast<uint8_t>(interface);
+      ASSERT_EQ(C().RegByteOp(1, kLoader, 0x04, byte), 0);
+      sum += byte;
+    }
+    const uint16_t check = static_cast<uint16_t>(sum + checksum_error);
+    const uint8_t le[2] = {static_cast<uint8_t>(check), static_cast<uint8_t>(check >> 8)};
+    ASSERT_EQ(C().PutRegBlock(0x64, le, 2, kLoader), 0);
   }
   static uint16_t Le(const std::vector<uint8_t>& b) {
     return static_cast<uint16_t>(b[0] | b[1] << 8);
@@ -148,6 +164,53 @@ TEST_F(RegLoaderTest, ExitReturnsToTheFirmwareOnlyWithRowZero) {
   bench_.Clock().WaitMs(10);
   ASSERT_EQ(Command({0x0F}, {}), 0);
   EXPECT_EQ(bench_.Pack().Mode(), GaugeMode::kRomLoader);
+}
+
+TEST_F(RegLoaderTest, MonowireSwitchSilencesTheGaugeOnceItsResultIsRead) {
+  SendInterfaceSwitch(0x05);
+  EXPECT_FALSE(bench_.Pack().Monowire()) << "the answer is still to be read";
+  EXPECT_EQ(Result(), kSimLoaderAccepted);
+  EXPECT_TRUE(bench_.Pack().Monowire());
+  uint8_t v = 0;
+  EXPECT_EQ(C().RegByteOp(2, kLoader, 0x66, v), kSimAddressNack);
+  const uint8_t rom_word[2] = {0x00, 0x0F};
+  EXPECT_EQ(C().PutRegBlock(0x00, rom_word, 2, kAddrRegGauge), kSimAddressNack);
+
+  ASSERT_TRUE(bench_.Control().NextPack());
+  EXPECT_FALSE(bench_.Pack().Monowire()) << "the next pack is on the two-wire bus";
+  EXPECT_EQ(C().PutRegBlock(0x00, rom_word, 2, kAddrRegGauge), 0);
+}
+
+TEST_F(RegLoaderTest, MonowireSwitchNeedsItsOwnInterfaceByteAndChecksum) {
+  // Leaves 0x05 at 0x04 from a data-flash read of five bytes.
+  ASSERT_EQ(Command({0x07, 0x40, 0x40}, {0x05}), 0);
+  SendInterfaceSwitch(-1);
+  EXPECT_EQ(Result(), kSimLoaderFailed) << "a stale interface byte does not count";
+  SendInterfaceSwitch(0x04);
+  EXPECT_EQ(Result(), kSimLoaderFailed) << "unknown interface";
+  SendInterfaceSwitch(0x05, 1);
+  EXPECT_EQ(Result(), kSimLoaderBadChecksum);
+  EXPECT_FALSE(bench_.Pack().Monowire());
+  // The same command written as one block is as good as byte by byte.
+  EXPECT_EQ(Command({0x16}, {0x05}), kSimLoaderAccepted);
+  EXPECT_TRUE(bench_.Pack().Monowire());
+}
+
+TEST(RegLoaderDefectTest, RefusedMonowireKeepsTheGaugeOnTheBus) {
+  simtest::SimBench bench(simtest::OnePackJig("family = 6\nmonowire_refused = yes"));
+  const uint8_t rom_word[2] = {0x00, 0x0F};
+  ASSERT_EQ(bench.Control().PutRegBlock(0x00, rom_word, 2, kAddrRegGauge), 0);
+  uint8_t byte = 0x16;
+  ASSERT_EQ(bench.Control().RegByteOp(1, kLoader, 0x00, byte), 0);
+  byte = 0x05;
+  ASSERT_EQ(bench.Control().RegByteOp(1, kLoader, 0x04, byte), 0);
+  const uint8_t check[2] = {0x1B, 0x00};
+  ASSERT_EQ(bench.Control().PutRegBlock(0x64, check, 2, kLoader), 0);
+  uint8_t result = 0;
+  ASSERT_EQ(bench.Control().RegByteOp(2, kLoader, 0x66, result), 0);
+  EXPECT_EQ(result, kSimLoaderFailed);
+  EXPECT_FALSE(bench.Pack().Monowire());
+  EXPECT_EQ(bench.Control().RegByteOp(2, kLoader, 0x66, result), 0);
 }
 
 }  // namespace

@@ -1,0 +1,156 @@
+#include "engine/single_site.h"
+
+#include <limits>
+#include <utility>
+
+#include "common/component_error.h"
+#include "common/rounding.h"
+#include "components/tester_config_store.h"
+#include "engine/monowire.h"
+#include "engine/station_setup.h"
+
+namespace tester {
+namespace {
+
+constexpr const char* kIntSensorReadError = "Error reading internal Temperature sensor: ";
+
+// A value × 10 (or a difference of tenths) as the 16-bit word it is stored in; one that
+// does not fit is refused rather than wrapped into a wrong offset.
+int16_t TenthsWord(double tenths, const char* what) {
+  const int64_t rounded = RoundToInt64(tenths);
+  if (rounded < std::numeric_limits<int16_t>::min() ||
+      rounded > std::numeric_limits<int16_t>::max()) {
+    throw ComponentError(std::string("Overflow: ") + what + " does not fit a 16-bit value");
+  }
+  return static_cast<int16_t>(rounded);
+}
+
+}  // namespace
+
+SingleSite::SingleSite(SingleSiteParts parts)
+    : parts_(std::move(parts)), station_(parts_.pump, parts_.dialogs, parts_.program_folder) {}
+
+TesterConfig& SingleSite::Config() {
+  if (!config_) {
+    config_ = parts_.make_config ? parts_.make_config() : std::make_unique<TesterConfigStore>();
+  }
+  return *config_;
+}
+
+int32_t SingleSite::AttachLinkpod(std::string& sLinkpodID) {
+  station_.link.BindGaugeControl(&parts_.control);
+  if (station_.link.OpenFirstAdapter() != kTrue) return -1;
+  parts_.linkpod.SetGaugeControl(&parts_.control);
+  const Status status = parts_.linkpod.ReadAdapterId(sLinkpodID);
+  parts_.linkpod.SetGaugeControl(nullptr);
+  StartUpStation(station_);
+  return status;
+}
+
+int32_t SingleSite::DetachLinkpod(const std::string& /*sLinkpodName*/) {
+  parts_.linkpod.SetGaugeControl(nullptr);
+  station_.link.ReleaseGaugeControl();
+  return 0;
+}
+
+int32_t SingleSite::Execute(std::optional<bool> bWaitTillComplete) {
+  if (running_ || pending_) return kExecuteRefusedBusy;
+  if (bWaitTillComplete.value_or(false)) {
+    RunNow();
+    return 0;
+  }
+  pending_ = true;
+  parts_.invoker.InvokeAfterMs(kInvokerIntervalMs, [this] {
+    pending_ = false;
+    RunNow();
+  });
+  return 0;
+}
+
+void SingleSite::RunNow() {
+  running_ = true;
+  TestSequence sequence(station_, Config(), parts_.reports);
+  int32_t result = 0;
+  sequence.RunMainProcess(result);
+  last_run_ = sequence.Record();
+  running_ = false;
+}
+
+void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile = sIniFileToUse; }
+
+int32_t SingleSite::InitCacheFromSetup() {
+  return tester::InitCacheFromSetup(station_, Config(), parts_.reports,
+                                    DefaultStationIni(parts_.program_folder, parts_.exe_name));
+}
+
+std::string SingleSite::UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4,
+                                        float nT, float nIT, float nET, int32_t nI) {
+  TesterConfig& config = Config();
+  config.RefVoltage1 = nV;
+  config.RefVoltage2 = nV2;
+  config.RefVoltage3 = nV3;
+  config.RefVoltage4 = nV4;
+  config.RefTemperature = nT;
+  config.RefCurrent = nI;
+  std::string error = config.SaveVTIConfig();
+  if (!error.empty()) return error;
+  config.LoadTempConfig();
+  if (nIT != 0.0f) {
+    const double wanted = static_cast<double>(nIT) * 10.0;
+    int16_t reading = TenthsWord(wanted, "the internal temperature");
+    const Status status = station_.board.CalBoardReadTemperature(reading, config.IntSensorAddress);
+    if (IsFlagOn(config.CheckIntSensor) && status != 0) {
+      return kIntSensorReadError + std::to_string(status);
+    }
+    config.IntTempOffset = TenthsWord(wanted - reading, "the internal sensor offset");
+  }
+  if (nET != 0.0f) {
+    const double wanted = static_cast<double>(nET) * 10.0;
+    int16_t reading = TenthsWord(wanted, "the external temperature");
+    station_.board.CalBoardReadTemperature(reading, kSensorExternalAddr);
+    config.ExtTempOffset = TenthsWord(wanted - reading, "the external sensor offset");
+  }
+  return config.SaveTempConfig();
+}
+
+int32_t SingleSite::CBFlashLEDs(bool bFlash) {
+  if (bFlash) {
+    parts_.linkpod.SetGaugeControl(&parts_.control);
+    parts_.linkpod.FlashLights(kLightsIdentifyOn, kLightsTiming, bFlash);
+  } else {
+    // Handed again: lights off may come without an earlier lights on.
+    parts_.linkpod.SetGaugeControl(&parts_.control);
+    parts_.linkpod.FlashLights(kLightsIdentifyOff, kLightsTiming, bFlash);
+    parts_.linkpod.SetGaugeControl(nullptr);
+    station_.board.CalBoardInit();
+  }
+  return 0;
+}
+
+int32_t SingleSite::CBReadTemperature(bool bInternal, int16_t& nTempx10) {
+  TesterConfig& config = Config();
+  const int16_t address = bInternal ? config.IntSensorAddress : int16_t{kSensorExternalAddr};
+  const int16_t offset = bInternal ? config.IntTempOffset : config.ExtTempOffset;
+  int16_t reading = nTempx10;
+  const Status status = station_.board.CalBoardReadTemperature(reading, address);
+  nTempx10 = TenthsWord(static_cast<double>(reading) + offset, "the corrected temperature");
+  return status;
+}
+
+int32_t SingleSite::SetTemperatureForCalibration(int16_t nTempx10) {
+  Config().RefTemperature = static_cast<float>(nTempx10) / 10.0f;
+  return 0;
+}
+
+void SingleSite::Quit() { config_.reset(); }
+
+std::string SingleSite::VersionSS() const {
+  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+         std::to_string(kVersionRevision);
+}
+
+int32_t SingleSite::SetToMonowireMode(int16_t nMonowireMode) {
+  return tester::SetToMonowireMode(station_.link, nMonowireMode);
+}
+
+}  // namespace tester

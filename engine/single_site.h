@@ -1,0 +1,112 @@
+#pragma once
+// The engine's automation object: what the controller (through the automation server) or
+// the station window uses to drive one station. Bind it to an adapter and learn which one
+// it got, point it at the station's settings file, load the golden image, hand it
+// reference values, start runs and receive their results as reports.
+//
+// Calling order: AttachLinkpod, SetIniFile, InitCacheFromSetup, then any number of Execute
+// runs (UpdateVTIConfig, SetTemperatureForCalibration, CBReadTemperature and CBFlashLEDs
+// between runs as needed), then DetachLinkpod and Quit.
+//
+// Failures a member cannot report through its result (a settings file that cannot be
+// read, a value that overflows its 16-bit form) throw ComponentError out of the member:
+// the automation server answers them as errors of the call.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/linkpod_id.h"
+#include "common/tester_config.h"
+#include "platform/invoker.h"
+#include "engine/run_reports.h"
+#include "engine/station.h"
+#include "engine/test_sequence.h"
+#include "platform/gauge_control.h"
+
+namespace tester {
+
+// The program's version: major.minor.revision.
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 1;
+inline constexpr int kVersionRevision = 0;
+// Interval of the invoker timer that starts an asynchronous run.
+inline constexpr int kInvokerIntervalMs = 10;
+// Execute while a run of this station is running or about to start: refused, no run and
+// no completion report (a second run on the same gauge would interleave its transfers).
+inline constexpr int32_t kExecuteRefusedBusy = -2;
+
+// What the object works with; all references outlive it.
+struct SingleSiteParts {
+  EventPump& pump;
+  OperatorDialogs& dialogs;
+  GaugeControl& control;       // the process's gauge-control instance
+  LinkpodID& linkpod;          // adapter identification over that control
+  Invoker& invoker;            // the invoker timer
+  RunReports& reports;         // events (server) or the window's calls (stand-alone)
+  std::string program_folder;  // application folder
+  std::string exe_name;        // for the default settings file <folder>/<exe_name>.ini
+  // Makes the settings object on first use; empty = the station-file store.
+  std::function<std::unique_ptr<TesterConfig>()> make_config;
+};
+
+class SingleSite {
+public:
+  explicit SingleSite(SingleSiteParts parts);
+  SingleSite(const SingleSite&) = delete;
+  SingleSite& operator=(const SingleSite&) = delete;
+
+  // Binds the gauge control and opens the first free adapter (-1 when none opens; then
+  // nothing else happens), reads its identifier into `sLinkpodID` (the identification's
+  // status is the result), then starts the station up: calibration board initialised and
+  // the default target's settings loaded, whatever the identification answered.
+  int32_t AttachLinkpod(std::string& sLinkpodID);
+  // Closes the adapter link and unbinds the control. 0.
+  int32_t DetachLinkpod(const std::string& sLinkpodName);
+  // true: runs the test to its end and returns 0. False or none (Null): the invoker timer
+  // starts the run in 10 ms and 0 is returned at once. Either way the verdict comes only
+  // as the completion report. kExecuteRefusedBusy while a run is running or pending.
+  int32_t Execute(std::optional<bool> bWaitTillComplete);
+  void SetIniFile(const std::string& sIniFileToUse);
+  // Settings file (default: the program's own .ini), station settings, golden image; the
+  // image check's status (0 without programming). Reports the window title.
+  int32_t InitCacheFromSetup();
+  // Stores the reference values, then derives the temperature-sensor offsets from the
+  // sensors' readings against nIT / nET (each only when not 0). An error text, empty on
+  // success.
+  std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
+                              float nIT, float nET, int32_t nI);
+  // Identification lights on (true) or off (false; the board's outputs are restored). 0.
+  int32_t CBFlashLEDs(bool bFlash);
+  // The internal (true) or external sensor in tenths of degC plus its offset; the read's
+  // status. Throws when the sum does not fit 16 bits.
+  int32_t CBReadTemperature(bool bInternal, int16_t& nTempx10);
+  int32_t SetTemperatureForCalibration(int16_t nTempx10);
+  // Releases the settings object; the host unloads its window.
+  void Quit();
+  std::string VersionSS() const;
+  bool m_bCalEnabled() const { return cal_enabled_; }
+  void set_m_bCalEnabled(bool value) { cal_enabled_ = value; }
+  int32_t SetToMonowireMode(int16_t nMonowireMode);
+
+  // --- for the hosts --------------------------------------------------------------
+  TesterConfig& Config();  // created on first use
+  Station& StationContext() { return station_; }
+  bool Running() const { return running_ || pending_; }
+  // Record of the last run.
+  const RunRecord& LastRun() const { return last_run_; }
+
+private:
+  void RunNow();
+
+  SingleSiteParts parts_;
+  Station station_;
+  std::unique_ptr<TesterConfig> config_;
+  RunRecord last_run_;
+  bool cal_enabled_ = false;
+  bool running_ = false;
+  bool pending_ = false;
+};
+
+}  // namespace tester

@@ -1,0 +1,250 @@
+// The automation object on the virtual jig: attaching an adapter, loading a station,
+// synchronous and deferred runs, reference values and temperature reads.
+#include "engine/single_site.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/component_error.h"
+#include "gauge/tests/program_sim_bench.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/tests/profile_test_files.h"
+#include "platform/virtual_clock.h"
+#include "sim/sim_control.h"
+
+namespace tester {
+namespace {
+
+// Identification that answers a fixed identifier and records what it was asked.
+class FakeLinkpod final : public LinkpodID {
+public:
+  void SetGaugeControl(GaugeControl* control) override { control_ = control; }
+  Status ReadAdapterId(std::string& id) override {
+    if (control_ == nullptr) throw ComponentError("no control");
+    id = "ID-OF-OPEN-ADAPTER";
+    return read_status;
+  }
+  Status AssignAdapterId(std::string&) override { return 0; }
+  void FlashLights(int32_t code, int16_t, bool) override { lights.push_back(code); }
+  int32_t AdapterCount() override { return 0; }
+  Status OpenAdapterByIndex(int16_t, int32_t, int16_t) override { return 0; }
+  void CloseAdapter() override {}
+  int32_t FirmwareAge() override { return 0; }
+  bool HasCalBoard() override { return true; }
+  bool HasTempSensor(bool) override { return true; }
+
+  GaugeControl* control_ = nullptr;
+  Status read_status = 0;
+  std::vector<int32_t> lights;
+};
+
+class ClockInvoker final : public Invoker {
+public:
+  explicit ClockInvoker(VirtualClock& clock) : clock_(clock) {}
+  void InvokeAfterMs(int ms, std::function<void()> call) override {
+    clock_.ScheduleAfterMs(ms, std::move(call));
+  }
+
+private:
+  VirtualClock& clock_;
+};
+
+class RecordingReports final : public RunReports {
+public:
+  void CurrentStatus(const std::string& text, int32_t) override { statuses.push_back(text); }
+  void RequestSerialNo(int32_t& n) override { n = next_serial++; }
+  void Completed(const CompletionReport& report) override { completions.push_back(report); }
+  void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
+  std::vector<std::string> statuses;
+  std::vector<CompletionReport> completions;
+  std::vector<std::string> titles;
+  int32_t next_serial = 500;
+};
+
+// One engine on a scratch copy of the demo application folder, the default jig.
+class SingleSiteTest : public ::testing::Test {
+protected:
+  SingleSiteTest() {
+    std::filesystem::copy(std::string(TESTER_SOURCE_DIR) + "/demo", folder.path(),
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+    std::string error;
+    control = MakeSimControl(DefaultJig(), folder.File("locks"), clock, error);
+    EXPECT_TRUE(control) << error;
+    site = std::make_unique<SingleSite>(SingleSiteParts{
+        clock, dialogs, *control, linkpod, invoker, reports, folder.path().string(), "ardentis",
+        {}});
+  }
+
+  void Attach() {
+    std::string id;
+    ASSERT_EQ(site->AttachLinkpod(id), 0);
+    ASSERT_EQ(id, "ID-OF-OPEN-ADAPTER");
+  }
+  void AttachAndLoad(const std::string& ini = "Station1.ini") {
+    Attach();
+    site->SetIniFile(folder.File(ini));
+    ASSERT_EQ(site->InitCacheFromSetup(), 0);
+  }
+
+  test::ScratchFolder folder;
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  FakeLinkpod linkpod;
+  ClockInvoker invoker{clock};
+  RecordingReports reports;
+  std::unique_ptr<SimControl> control;
+  std::unique_ptr<SingleSite> site;
+};
+
+TEST_F(SingleSiteTest, AttachOpensAnAdapterIdentifiesItAndStartsTheStationUp) {
+  Attach();
+  EXPECT_TRUE(site->StationContext().link.IsBound());
+  EXPECT_EQ(linkpod.control_, nullptr) << "the control is taken back after identification";
+  // The default target's settings are loaded at start-up.
+  EXPECT_EQ(site->StationContext().settings.COMMANDSET, 1);
+  EXPECT_GT(site->StationContext().settings.GG_FWEXEC, 0);
+
+  EXPECT_EQ(site->DetachLinkpod(""), 0);
+  EXPECT_FALSE(site->StationContext().link.IsBound());
+  std::string id;
+  EXPECT_EQ(site->AttachLinkpod(id), 0) << "a detached object attaches again";
+}
+
+TEST_F(SingleSiteTest, AttachWithoutAFreeAdapterFailsAndStartsNothing) {
+  // Every adapter of the jig held by other engines.
+  std::vector<std::unique_ptr<SimControl>> others;
+  std::string error;
+  for (const auto& adapter : control->Jig().adapters) {
+    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    ASSERT_EQ(others.back()->OpenAdapter(adapter.identifier), 0);
+  }
+  std::string id = "unchanged";
+  EXPECT_EQ(site->AttachLinkpod(id), -1);
+  EXPECT_EQ(id, "unchanged");
+  EXPECT_EQ(site->StationContext().settings.COMMANDSET, 0) << "no start-up";
+}
+
+TEST_F(SingleSiteTest, TheIdentificationStatusIsTheResultAndStartUpHappensAnyway) {
+  linkpod.read_status = 7;
+  std::string id;
+  EXPECT_EQ(site->AttachLinkpod(id), 7);
+  EXPECT_EQ(site->StationContext().settings.COMMANDSET, 1);
+}
+
+TEST_F(SingleSiteTest, SynchronousRunReportsOneCompletionBeforeReturning) {
+  AttachAndLoad();
+  ASSERT_EQ(reports.titles.size(), 1u);
+  EXPECT_EQ(reports.titles[0].rfind("Tester_800.1.02.rom (", 0), 0u) << reports.titles[0];
+  EXPECT_EQ(site->Execute(true), 0);
+  ASSERT_EQ(reports.completions.size(), 1u);
+  EXPECT_EQ(reports.completions[0].nErrCode, 0) << reports.completions[0].nExtErrCode;
+  EXPECT_EQ(reports.completions[0].sSerial, "500");
+  EXPECT_FALSE(site->Running());
+}
+
+TEST_F(SingleSiteTest, DeferredRunStartsFromTheInvokerAndRefusesASecondStart) {
+  AttachAndLoad();
+  EXPECT_EQ(site->Execute(std::nullopt), 0) << "Null behaves as False";
+  EXPECT_TRUE(reports.completions.empty()) << "the run has not started yet";
+  EXPECT_EQ(site->Execute(false), kExecuteRefusedBusy);
+  EXPECT_EQ(site->Execute(true), kExecuteRefusedBusy);
+  clock.WaitMs(kInvokerIntervalMs);
+  ASSERT_EQ(reports.completions.size(), 1u);
+  EXPECT_EQ(reports.completions[0].nErrCode, 0);
+  // The next pack: a second deferred run goes through once the first has ended.
+  EXPECT_EQ(site->Execute(false), 0);
+  clock.WaitMs(kInvokerIntervalMs);
+  EXPECT_EQ(reports.completions.size(), 2u);
+}
+
+TEST_F(SingleSiteTest, InitCacheUsesTheProgramsOwnIniWhenNoneIsSet) {
+  Attach();
+  std::filesystem::copy_file(folder.File("Station1.ini"), folder.File("ardentis.ini"));
+  EXPECT_EQ(site->InitCacheFromSetup(), 0);
+  EXPECT_EQ(site->Config().IniFile, folder.File("ardentis.ini"));
+  EXPECT_EQ(site->Config().TargetName, "800.1.02");
+}
+
+TEST_F(SingleSiteTest, InitCacheReportsTheImageCheckAndSkipsItWithoutProgramming) {
+  Attach();
+  std::filesystem::remove(folder.File("Tester_800.1.02.rom"));
+  site->SetIniFile(folder.File("Station1.ini"));
+  EXPECT_EQ(site->InitCacheFromSetup(), kStatusImageFileUnreadable);
+
+  site->Config().ProgramDataFlash = 0;
+  folder.Write("NoImage.ini", "[Target]\nTargetName=\"800.1.02\"\n[Steps]\nProgramDataFlash=0\n");
+  site->SetIniFile(folder.File("NoImage.ini"));
+  EXPECT_EQ(site->InitCacheFromSetup(), 0);
+}
+
+TEST_F(SingleSiteTest, UnreadableSettingsFileIsAnErrorOfTheCall) {
+  Attach();
+  std::filesystem::create_directory(folder.File("folder.ini"));
+  site->SetIniFile(folder.File("folder.ini"));
+  EXPECT_THROW(site->InitCacheFromSetup(), ComponentError);
+}
+
+TEST_F(SingleSiteTest, ReferenceValuesAreStoredAndSensorOffsetsDerived) {
+  AttachAndLoad();
+  TesterConfig& config = site->Config();
+  config.IntTempOffset = 3;
+  config.ExtTempOffset = -4;
+  EXPECT_EQ(site->UpdateVTIConfig(3701, 7402, 11103, 14804, 24.5f, 0.0f, 0.0f, 1999), "");
+  EXPECT_EQ(config.RefVoltage4, 14804);
+  EXPECT_EQ(config.RefCurrent, 1999);
+  // Offsets reloaded from the file (0 there), none derived.
+  EXPECT_EQ(config.IntTempOffset, 0);
+  EXPECT_EQ(config.ExtTempOffset, 0);
+
+  // The jig's room is 25.0 degC; the sensors read it (12-bit after the board's start-up).
+  EXPECT_EQ(site->UpdateVTIConfig(3700, 7400, 11100, 14800, 25.0f, 26.0f, 24.2f, 2000), "");
+  EXPECT_EQ(config.IntTempOffset, 10);
+  EXPECT_EQ(config.ExtTempOffset, -8);
+  int16_t tenths = 0;
+  EXPECT_EQ(site->CBReadTemperature(false, tenths), 0);
+  EXPECT_EQ(tenths, 250 - 8);
+}
+
+TEST_F(SingleSiteTest, AFailedReferenceSaveIsReturnedAndTheOffsetsStay) {
+  AttachAndLoad();
+  site->Config().IntTempOffset = 12;
+  site->Config().IniFile = folder.File("missing-folder/station.ini");
+  const std::string error = site->UpdateVTIConfig(1, 2, 3, 4, 25.0f, 30.0f, 30.0f, 5);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(site->Config().IntTempOffset, 12);
+}
+
+TEST_F(SingleSiteTest, TemperatureWithoutABoardIsTheInputPlusTheOffsetAndOverflowIsRefused) {
+  folder.Write("Config.ini", "[CalBrd]\nUse=0\n");  // no board in use: nothing is read
+  Attach();
+  site->Config().IntTempOffset = 15;
+  int16_t tenths = 200;
+  EXPECT_EQ(site->CBReadTemperature(true, tenths), 0);
+  EXPECT_EQ(tenths, 215);
+  tenths = 32760;
+  EXPECT_THROW(site->CBReadTemperature(true, tenths), ComponentError);
+}
+
+TEST_F(SingleSiteTest, SmallMembers) {
+  EXPECT_EQ(site->VersionSS(), "1.1.0");
+  EXPECT_FALSE(site->m_bCalEnabled());
+  site->set_m_bCalEnabled(true);
+  EXPECT_TRUE(site->m_bCalEnabled());
+  EXPECT_EQ(site->SetTemperatureForCalibration(253), 0);
+  EXPECT_FLOAT_EQ(site->Config().RefTemperature, 25.3f);
+  EXPECT_EQ(site->SetToMonowireMode(0), 0);
+  Attach();
+  EXPECT_EQ(site->CBFlashLEDs(true), 0);
+  EXPECT_EQ(site->CBFlashLEDs(false), 0);
+  EXPECT_EQ(linkpod.lights, (std::vector<int32_t>{kLightsIdentifyOn, kLightsIdentifyOff}));
+  site->Quit();
+  EXPECT_EQ(site->Config().IniFile, "") << "a fresh settings object after Quit";
+}
+
+}  // namespace
+}  // namespace tester

@@ -1,0 +1,309 @@
+#pragma once
+// A station of the virtual jig driven the way the engine drives it: a jig given as text
+// (or the default jig), one adapter opened through a tracing control so a test can read
+// the bus conversation, the station brought up and its cache loaded from a program folder
+// (the demo folder, or a scratch copy a test may change), a station configuration like
+// demo/Station1.ini for the target of the pack, and reports that record everything a run
+// tells the world.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "calibration/tests/cal_test_support.h"
+#include "common/component_error.h"
+#include "components/tester_config_store.h"
+#include "engine/run_reports.h"
+#include "engine/station.h"
+#include "engine/station_setup.h"
+#include "engine/test_sequence.h"
+#include "gauge/tests/program_sim_bench.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/trace_control.h"
+#include "platform/virtual_clock.h"
+#include "sim/sim_control.h"
+
+namespace tester::runtest {
+
+inline std::string DemoFolder() { return std::string(TESTER_SOURCE_DIR) + "/demo"; }
+
+// A private directory under /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+  TempDir() {
+    char pattern[] = "/tmp/station-run-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    path_ = made != nullptr ? made : "";
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+  std::string path_;
+};
+
+// A scratch copy of the demo folder's files, for tests that change Config.ini, Targets or
+// the images.
+class ScratchFolder {
+public:
+  ScratchFolder() {
+    for (const auto& entry : std::filesystem::directory_iterator(DemoFolder())) {
+      if (!entry.is_regular_file()) continue;
+      std::filesystem::copy_file(entry.path(), dir_.File(entry.path().filename().string()));
+    }
+  }
+  const std::string& Path() const { return dir_.Path(); }
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  void Append(const std::string& name, const std::string& text) const {
+    std::ofstream(File(name), std::ios::app) << "\n" << text << "\n";
+  }
+
+private:
+  TempDir dir_;
+};
+
+// Records every report of a run. Serial requests are answered with `answer` when set
+// (the proposal stands otherwise), or refused by throwing when `refuse_serial` is set.
+class RecordingReports final : public RunReports {
+public:
+  struct Report {
+    std::string text;
+    int32_t status = 0;
+  };
+
+  void CurrentStatus(const std::string& text, int32_t status) override {
+    statuses.push_back({text, status});
+  }
+  void RequestSerialNo(int32_t& nSerial) override {
+    proposals.push_back(nSerial);
+    if (refuse_serial) throw ComponentError("serial counter unavailable");
+    if (answer) nSerial = *answer;
+  }
+  void Completed(const CompletionReport& report) override {
+    completions.push_back(report);
+    if (on_completed) on_completed();
+  }
+  void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
+
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const Report& r : statuses) texts.push_back(r.text);
+    return texts;
+  }
+  bool Reported(const std::string& text) const {
+    for (const Report& r : statuses) {
+      if (r.text == text) return true;
+    }
+    return false;
+  }
+
+  std::vector<Report> statuses;
+  std::vector<int32_t> proposals;
+  std::vector<CompletionReport> completions;
+  std::vector<std::string> titles;
+  std::optional<int32_t> answer;
+  bool refuse_serial = false;
+  std::function<void()> on_completed;
+};
+
+// A station configuration held in memory: InitCacheFromSetup's load keeps what the test
+// set. FromFile fills it from a station file once.
+class RunConfig final : public TesterConfig {
+public:
+  void LoadConfig() override {}
+  void LoadGlobalConfig() override {}
+  std::string SaveConfig() override { return {}; }
+  void LoadVTIConfig() override {}
+  std::string SaveVTIConfig() override { return {}; }
+  void LoadTempConfig() override {}
+  std::string SaveTempConfig() override { return {}; }
+
+  void FromFile(const std::string& path) {
+    TesterConfigStore store;
+    store.IniFile = path;
+    store.LoadConfig();
+    static_cast<TesterConfigProperties&>(*this) = store;
+  }
+};
+
+inline JigDescription JigOf(const std::string& text) {
+  std::string error;
+  auto jig = ParseJigText(text, error);
+  EXPECT_TRUE(jig.has_value()) << error;
+  return jig.value_or(JigDescription{});
+}
+
+// Jig text of one station (calibration board, sensors 0x90 0x94) with the given packs,
+// each "[pack …]" section written by the caller.
+inline std::string OneStationJig(const std::string& packs) {
+  return "[adapter 6B1E0C57A2F94D3880E7B1C4D2A95F36]\ncal_board = yes\nsensors = 0x90 0x94\n" +
+         packs;
+}
+
+// Pack keys of the demo targets' production packs (default jig), with `extra` keys added.
+inline std::string Pack800(const std::string& extra = "") {
+  return "[pack 800]\nfamily = 1\ndevice_type = 0x0800\nfirmware = 0x0102\n"
+         "identity = 0x08A102\ndf_seed = 17\nmass_erase_ms = 40\n"
+         "true_cell_mv = 3690.0 3695.2 3688.7\ntrue_sense_mohm = 9.97\n" + extra + "\n";
+}
+inline std::string Pack450(const std::string& extra = "") {
+  return "[pack 450]\nfamily = 5\ndevice_type = 0x0450\nfirmware = 0x0201\n"
+         "identity = 0x045201\ndf_seed = 31\ntrue_cell_mv = 3795.5 3803.2\n"
+         "true_sense_mohm = 4.98\n" + extra + "\n";
+}
+inline std::string Pack100(const std::string& extra = "") {
+  return "[pack 100]\nfamily = 7\ndevice_type = 0x0100\nfirmware = 0x0109\n"
+         "identity = 0x01C109\ndf_seed = 47\nrom_startup_ms = 20\ntrue_cell_mv = 3662.3\n"
+         "true_sense_mohm = 19.96\n" + extra + "\n";
+}
+inline std::string Pack700(const std::string& extra = "") {
+  return "[pack 700]\nfamily = 2\ndevice_type = 0x0700\nfirmware = 0x0105\n"
+         "identity = 0x07B105\ndf_seed = 59\nmass_erase_ms = 40\n"
+         "true_cell_mv = 3995.3 4002.6 3997.1 4000.4\ntrue_sense_mohm = 2.49\n" + extra + "\n";
+}
+
+// One station of `jig` (adapter `adapter`), ready to run once Init() has loaded its cache.
+class StationRun {
+public:
+  explicit StationRun(const JigDescription& jig, std::size_t adapter = 0,
+                      std::string program_folder = DemoFolder())
+      : station(clock, dialogs, std::move(program_folder)) {
+    std::string error;
+    auto sim = MakeSimControl(jig, locks_.Path(), clock, error);
+    EXPECT_TRUE(sim) << error;
+    if (!sim) return;
+    sim_ = sim.get();
+    control_ = std::make_unique<TracingControl>(std::move(sim), clock, locks_.File("trace"));
+    EXPECT_TRUE(control_->Ok());
+    station.link.BindGaugeControl(control_.get());
+    EXPECT_EQ(control_->OpenAdapter(jig.adapters.at(adapter).identifier), 0);
+    ConfigureLikeDemo(jig.adapters.at(adapter).packs.at(0));
+  }
+  explicit StationRun(const std::string& jig_text, std::size_t adapter = 0,
+                      std::string program_folder = DemoFolder())
+      : StationRun(JigOf(jig_text), adapter, std::move(program_folder)) {}
+  ~StationRun() { station.link.ReleaseGaugeControl(); }
+  StationRun(const StationRun&) = delete;
+  StationRun& operator=(const StationRun&) = delete;
+
+  // demo/Station1.ini with `target` and its golden image.
+  void ConfigureLikeDemo(const std::string& target) {
+    config.FromFile(DemoFolder() + "/Station1.ini");
+    config.TargetName = target;
+    config.DataFlashImageFile = "Tester_" + target + ".rom";
+  }
+  // The same for the pack's target, with the limits a station of that target has: the
+  // pack's cell count, its sense resistor to the nearest mOhm as the nominal (30 % wide
+  // below 5 mOhm, where whole mOhm are coarse), and for targets calibrated on the host
+  // (the new-main process) the nominal gains of host-computed calibration.
+  void ConfigureLikeDemo(const PackDescription& pack) {
+    ConfigureLikeDemo(TargetOf(pack));
+    const std::size_t cells = pack.truth.cell_mv.empty() ? 3 : pack.truth.cell_mv.size();
+    config.CellCount = static_cast<int16_t>(cells);
+    config.NominalSenseResistor = static_cast<int16_t>(std::lround(pack.truth.sense_mohm));
+    config.SenseResistorTolerance = pack.truth.sense_mohm < 5.0 ? 30 : 10;
+    if (pack.family == 1) return;
+    config.NominalCellGain = 16384;
+    config.CellGainTolerance = 2;
+    config.VoltageWindow = 3000;  // x 10 = the nominal pack gain
+  }
+  // Nothing but the version check and the workaround routine.
+  void AllStepsOff() {
+    config.ProgramDataFlash = 0;
+    config.CalCCOffset = 0;
+    config.VoltageCalEnabled = 0;
+    config.TemperatureCalEnabled = 0;
+    config.CurrentCalEnabled = 0;
+    config.CalBoardOffset = 0;
+    config.WriteMfrData = 0;
+    config.WriteMfrDate = 0;
+    config.WriteSerialNumber = 0;
+  }
+
+  // The engine's start-up and cache load; the status of the image check.
+  Status Init() {
+    // An advanced board's own sensor sits at 0x92, where the start-up does not look: its
+    // status is reported, the station works regardless.
+    startup_status = StartUpStation(station);
+    return InitCacheFromSetup(station, config, reports, "");
+  }
+
+  // One run of the main process; the trace from here on is the run's.
+  void Run() {
+    trace_mark_ = TraceLines().size();
+    sequence = std::make_unique<TestSequence>(station, config, reports);
+    int32_t result = -1;
+    sequence->RunMainProcess(result);
+    EXPECT_EQ(result, 0);
+  }
+  // Init, run, and the one completion the run raised.
+  CompletionReport InitAndRun() {
+    EXPECT_EQ(Init(), 0);
+    Run();
+    EXPECT_EQ(reports.completions.size(), 1u);
+    return reports.completions.empty() ? CompletionReport{} : reports.completions.back();
+  }
+
+  // Every traced operation so far, without its time stamp.
+  std::vector<std::string> TraceLines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(locks_.File("trace"));
+    for (std::string line; std::getline(in, line);) {
+      const std::size_t space = line.find(' ');
+      lines.push_back(space == std::string::npos ? line : line.substr(space + 1));
+    }
+    return lines;
+  }
+  // The operations of the last run.
+  std::vector<std::string> RunTrace() const {
+    std::vector<std::string> lines = TraceLines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(
+                                                   std::min(trace_mark_, lines.size())));
+    return lines;
+  }
+  // Lines of the last run that start with `prefix`.
+  std::vector<std::string> RunTraceOf(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& line : RunTrace()) {
+      if (line.rfind(prefix, 0) == 0) found.push_back(line);
+    }
+    return found;
+  }
+
+  SimControl& Sim() { return *sim_; }
+  PackModel& Pack() { return *sim_->Pack(); }
+  const CalBoardPort& Port() { return sim_->OpenStation()->CalBoard().Port(); }
+  ImageRecord& Image() { return station.CacheFor(station.settings.COMMANDSET); }
+
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  RecordingReports reports;
+  RunConfig config;
+  Status startup_status = 0;
+
+private:
+  TempDir locks_;
+  SimControl* sim_ = nullptr;
+  std::unique_ptr<TracingControl> control_;
+  std::size_t trace_mark_ = 0;
+
+public:
+  Station station;
+  std::unique_ptr<TestSequence> sequence;
+};
+
+}  // namespace tester::runtest
