@@ -1,24 +1,34 @@
 // ardentis: the single-station engine. Console verbs for now; the station window and the
 // automation server come later.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "apps/ardentis_automation.h"
+#include "engine/batch_cli.h"
 #include "engine/run_cli.h"
 #include "engine/station_cli.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
 #include "platform/bus/station_runtime.h"
 #include "platform/paths.h"
+#include "platform/trace_control.h"
+#include "sim/sim_control.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(usage: ardentis <verb> [options]
+       ardentis --automation
 
 Single-station engine of the battery-pack tester.
+
+  --automation           serve one station to the controller: JSON-RPC 2.0, one
+                         object per line, on stdin/stdout (docs/automation-protocol.md);
+                         ends when stdin closes or after Quit
 
 verbs:
   run [--ini FILE]       one test run on the first free adapter with the station
@@ -32,6 +42,12 @@ verbs:
   survey                 for every adapter of the jig: open it, read the gauge's
                          version text, check the golden image Tester_<version>.rom
                          of the application folder and print the station settings
+  batch [--runs N]       a production batch: every adapter of the jig is a station
+                         with its station file StationK.ini (K = its place on the
+                         jig; none: skipped); each tests N packs (default: its queue
+                         on the virtual jig), serial numbers from one counter;
+                         prints a line per run, then the results table; station
+                         files are not changed; exit 0 when the batch ran
 
 options:
   -h, --help             this text
@@ -39,11 +55,12 @@ options:
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
   TESTER_BUS    sim (default), sim:<jig file>, replay:<trace file>
-  TESTER_TRACE  write every gauge operation to this file ({pid} = process id)
+  TESTER_TRACE  write every gauge operation to this file ({pid} = process id);
+                batch: one file per station, the file name followed by .1, .2, ...
   TESTER_CLOCK  virtual: waits take no real time
 
-exit status: 0 success (run: the pack passed), 1 the gauge or bus failed (run: the
-pack failed), 2 could not start
+exit status: 0 success (run: the pack passed; batch: it ran, whatever the verdicts),
+1 the gauge or bus failed (run: the pack failed), 2 could not start
 )";
 
 int Usage(std::ostream& stream, int status) {
@@ -69,11 +86,66 @@ int WithGaugeLink(const std::string& folder, Verb verb) {
   return status;
 }
 
+// The virtual jig's word on the adapter a batch station has open (through a trace).
+std::optional<tester::JigPlace> DescribeSimPlace(tester::GaugeControl& control) {
+  tester::GaugeControl* inner = &control;
+  if (auto* traced = dynamic_cast<tester::TracingControl*>(inner)) inner = &traced->Inner();
+  auto* sim = dynamic_cast<tester::SimControl*>(inner);
+  tester::SimStation* station = sim ? sim->OpenStation() : nullptr;
+  if (!station) return std::nullopt;
+  const auto& adapters = sim->Jig().adapters;
+  for (size_t i = 0; i < adapters.size(); ++i) {
+    if (adapters[i].identifier != station->Adapter().identifier) continue;
+    tester::JigPlace place;
+    place.adapter_index = static_cast<int>(i);
+    place.queue_length = static_cast<int>(adapters[i].packs.size());
+    place.pack_index = static_cast<int>(station->PackIndex());
+    if (station->PackIndex() < adapters[i].packs.size()) {
+      place.pack_label = adapters[i].packs[station->PackIndex()].label;
+    }
+    return place;
+  }
+  return std::nullopt;
+}
+
+int RunBatch(const std::string& folder, const std::vector<std::string>& words) {
+  std::string error;
+  std::optional<tester::BatchVerbArgs> args = tester::ParseBatchArgs(words, error);
+  if (!args) {
+    std::cerr << "ardentis: " << error << "\n";
+    return Usage(std::cerr, tester::kExitCannotStart);
+  }
+  const tester::BusConfig bus = tester::BusConfigFromEnvironment();
+  tester::BusConfig untraced = bus;  // this control only checks the environment
+  untraced.trace.clear();
+  std::optional<tester::StationRuntime> runtime = tester::MakeStationRuntime(untraced, error);
+  if (!runtime) {
+    std::cerr << "ardentis: " << error << "\n";
+    return tester::kExitCannotStart;
+  }
+  runtime->control.reset();  // each station gets its own control below
+  args->virtual_clock = bus.clock == "virtual";
+  QElapsedTimer real_time;
+  real_time.start();
+  tester::BatchBackend backend;
+  backend.make_control = [&](int ordinal, std::string& why) {
+    tester::BusConfig own = bus;
+    if (!own.trace.empty()) own.trace += "." + std::to_string(ordinal);
+    return tester::MakeGaugeControl(own, *runtime->pump, why);
+  };
+  backend.describe = DescribeSimPlace;
+  backend.real_ms = [&] { return static_cast<int64_t>(real_time.elapsed()); };
+  return tester::RunBatchVerb(*runtime->pump, backend, folder, *args, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--automation") {
+    return tester::RunAutomationServer(tester::ProgramFolder(argv[0]));
+  }
   for (const std::string& arg : args) {
     if (arg == "-h" || arg == "--help") return Usage(std::cout, tester::kExitOk);
   }
@@ -113,6 +185,9 @@ int main(int argc, char** argv) {
     }
     return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args, std::cout,
                               std::cerr);
+  }
+  if (verb == "batch") {
+    return RunBatch(folder, std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (verb == "survey") {
     if (args.size() != 1) return Usage(std::cerr, tester::kExitCannotStart);

@@ -60,7 +60,8 @@ int32_t SingleSite::Execute(std::optional<bool> bWaitTillComplete) {
     return 0;
   }
   pending_ = true;
-  parts_.invoker.InvokeAfterMs(kInvokerIntervalMs, [this] {
+  parts_.invoker.InvokeAfterMs(kInvokerIntervalMs, [this, generation = quit_count_] {
+    if (generation != quit_count_) return;  // Quit came first: the run is not started
     pending_ = false;
     RunNow();
   });
@@ -74,6 +75,10 @@ void SingleSite::RunNow() {
   sequence.RunMainProcess(result);
   last_run_ = sequence.Record();
   running_ = false;
+  if (quit_pending_) {
+    quit_pending_ = false;
+    config_.reset();
+  }
 }
 
 void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile = sIniFileToUse; }
@@ -142,7 +147,17 @@ int32_t SingleSite::SetTemperatureForCalibration(int16_t nTempx10) {
   return 0;
 }
 
-void SingleSite::Quit() { config_.reset(); }
+// A Quit served during a run (at one of its waits) must not pull the settings object from
+// under it: the release waits for the run's end.
+void SingleSite::Quit() {
+  ++quit_count_;
+  pending_ = false;
+  if (running_) {
+    quit_pending_ = true;
+    return;
+  }
+  config_.reset();
+}
 
 std::string SingleSite::VersionSS() const {
   return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +

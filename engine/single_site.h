@@ -83,7 +83,8 @@ public:
   // status. Throws when the sum does not fit 16 bits.
   int32_t CBReadTemperature(bool bInternal, int16_t& nTempx10);
   int32_t SetTemperatureForCalibration(int16_t nTempx10);
-  // Releases the settings object; the host unloads its window.
+  // Releases the settings object (after the run, when one is running; a run asked for but
+  // not started yet is dropped); the host unloads its window.
   void Quit();
   std::string VersionSS() const;
   bool m_bCalEnabled() const { return cal_enabled_; }
@@ -107,6 +108,8 @@ private:
   bool cal_enabled_ = false;
   bool running_ = false;
   bool pending_ = false;
+  bool quit_pending_ = false;
+  int quit_count_ = 0;  // a deferred run started before a Quit does not run after it
 };
 
 }  // namespace tester

@@ -448,6 +448,8 @@ void TestSequence::FailureTail(bool new_main) {
                               state_.SerialNumber);
     }
     if (status != 0) {
+      // The pack does not carry the number: the report must not say it does.
+      state_.SerialNumber = 0;
       state_.ExtErrCode = kStatusSerialWriteFailed;
       ReportStatus(vb_cbfail, LoadMessage(kMsgSerialWriteFailed));
     }

@@ -7,8 +7,9 @@
 // Two processes: the main process, and the new-main process the main one hands over to
 // right after programming when the station settings say Process_UseNewMain = 1. Every
 // failure stops the run at its step and goes through the failure tail, which writes a
-// serial number unless NoSerialOnFail, sends the gauge the ROM-entry command, switches the
-// station off and reports. On a pass the report comes before the gauge is sent to ROM mode
+// serial number unless NoSerialOnFail (one it cannot write is reported as "0", with
+// extended code 65545), sends the gauge the ROM-entry command, switches the station off
+// and reports. On a pass the report comes before the gauge is sent to ROM mode
 // and the station is switched off.
 //
 // Station error codes (nErrCode) and the message shown for each:

@@ -28,8 +28,9 @@ public:
   virtual void WaitMs(int64_t ms) = 0;
   // Serves the events pending now, without waiting.
   virtual void PumpOnce() = 0;
-  // Time spent inside a device operation (bus transfer time of the virtual jig):
-  // the virtual clock moves on without serving events; real time passes by itself.
+  // Time spent inside a device operation (bus transfer time of the virtual jig): the
+  // clock moves on by it without serving events (the virtual clock at once, the real
+  // clock by sleeping, since a simulated transfer takes no real time of its own).
   virtual void Elapse(int64_t micros) = 0;
   // Today's local date on the station clock.
   virtual CivilDate Today() const = 0;

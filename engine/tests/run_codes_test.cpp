@@ -223,6 +223,7 @@ TEST(FailureTailTest, FailedTailSerialSets65545AndKeepsTheFirstCode) {
   const CompletionReport report = run.InitAndRun();
   EXPECT_EQ(report.nErrCode, 65558);
   EXPECT_EQ(report.nExtErrCode, 65545);
+  EXPECT_EQ(report.sSerial, "0") << "the number that could not be written is not reported";
   const std::vector<std::string> texts = run.reports.Texts();
   ASSERT_GE(texts.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(texts.end() - 3, texts.end()),

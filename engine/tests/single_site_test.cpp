@@ -162,6 +162,15 @@ TEST_F(SingleSiteTest, DeferredRunStartsFromTheInvokerAndRefusesASecondStart) {
   EXPECT_EQ(reports.completions.size(), 2u);
 }
 
+TEST_F(SingleSiteTest, QuitBeforeADeferredRunStartsDropsIt) {
+  AttachAndLoad();
+  EXPECT_EQ(site->Execute(false), 0);
+  site->Quit();
+  clock.WaitMs(kInvokerIntervalMs);
+  EXPECT_TRUE(reports.completions.empty()) << "no run on a released configuration";
+  EXPECT_FALSE(site->Running());
+}
+
 TEST_F(SingleSiteTest, InitCacheUsesTheProgramsOwnIniWhenNoneIsSet) {
   Attach();
   std::filesystem::copy_file(folder.File("Station1.ini"), folder.File("ardentis.ini"));

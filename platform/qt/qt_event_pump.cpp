@@ -44,6 +44,15 @@ void QtEventPump::WaitMs(int64_t ms) {
   }
 }
 
+void QtEventPump::Elapse(int64_t micros) {
+  if (micros <= 0) return;
+  const int64_t now_ns = elapsed_.nsecsElapsed();
+  wire_done_ns_ = std::max(wire_done_ns_, now_ns) + micros * kNanosPerMicro;
+  const int64_t ahead_ns = wire_done_ns_ - now_ns;
+  if (ahead_ns < kWireSlackUs * kNanosPerMicro) return;
+  std::this_thread::sleep_for(std::chrono::nanoseconds(ahead_ns));
+}
+
 void QtEventPump::PumpOnce() {
   if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
 }

@@ -20,14 +20,21 @@ public:
   int64_t Now() const override;
   void WaitMs(int64_t ms) override;
   void PumpOnce() override;
-  void Elapse(int64_t /*micros*/) override {}  // real time passes by itself
+  // A simulated transfer's wire time: a real adapter's transfers take their time by
+  // themselves, the virtual jig's take none, so the time is slept here (serving no events,
+  // as a transfer does not). Transfers follow one another on the wire; the thread sleeps
+  // only once they are more than kWireSlackUs ahead of the clock, so the sleeps' own
+  // lateness does not add up over thousands of short transfers.
+  void Elapse(int64_t micros) override;
   CivilDate Today() const override;
 
 private:
   // Sleeps in a nested event loop for about `ms` milliseconds (at least 1).
   void RunLoopFor(int64_t ms);
 
+  static constexpr int64_t kWireSlackUs = 1000;
   int64_t start_of_day_us_ = 0;
+  int64_t wire_done_ns_ = 0;  // when the transfers so far are off the wire (timer time)
   QElapsedTimer elapsed_;
 };
 

@@ -41,6 +41,20 @@ TEST_F(QtPump, WaitIsNeverShortAndServesEventsMeanwhile) {
   EXPECT_TRUE(timer_fired);
 }
 
+// A loader that is busy for 40 ms is probed by back-to-back transfers whose wire time
+// must cover the busy time on the real clock too.
+TEST_F(QtPump, WireTimeOfSimulatedTransfersPassesInRealTimeWithoutServingEvents) {
+  QtEventPump pump;
+  bool served = false;
+  QTimer::singleShot(0, [&] { served = true; });
+  const int64_t start = pump.Now();
+  for (int i = 0; i < 100; ++i) pump.Elapse(450);  // 100 word reads of 450 us
+  const int64_t passed = pump.Now() - start;
+  EXPECT_GE(passed, 45 * kMicrosPerMs - 1000) << "at most the slack may still be on the wire";
+  EXPECT_LT(passed, 1000 * kMicrosPerMs);
+  EXPECT_FALSE(served) << "a transfer serves no events";
+}
+
 TEST_F(QtPump, VirtualStationClockServesQtEventsOnItsPumps) {
   ASSERT_EQ(ParseClockKind("virtual"), ClockKind::kVirtual);
   std::unique_ptr<VirtualClock> clock = MakeVirtualClockAtLocalTime();

@@ -1,0 +1,362 @@
+#include "engine/batch_cli.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+
+#include "common/component_error.h"
+#include "common/messages.h"
+#include "components/tester_config_store.h"
+#include "engine/batch_table.h"
+#include "engine/station.h"
+#include "engine/station_cli.h"
+#include "engine/station_setup.h"
+#include "engine/test_sequence.h"
+#include "platform/headless_dialogs.h"
+#include "platform/paths.h"
+
+namespace tester {
+namespace {
+
+constexpr const char* kProgramTitle = "Ardentis";
+constexpr int32_t kFirstSerial = 1;  // serial 0 reads as "no serial" in a completion report
+constexpr int32_t kMaxListed = 16;   // adapters one ListAdapters call reports at most
+
+// The batch's one source of serial numbers: a number is issued once and never again.
+class SerialIssuer {
+public:
+  // The first number: the largest NextSerialNumber of the station files, at least 1.
+  void StartAt(int32_t first) { next_ = std::max(first, kFirstSerial); }
+  // Throws when the numbers are used up: the run then writes no number at all rather
+  // than one that wrapped around onto an earlier pack's.
+  int32_t Issue() {
+    if (next_ > std::numeric_limits<int32_t>::max()) {
+      throw std::runtime_error("serial numbers used up");
+    }
+    ++issued_;
+    return static_cast<int32_t>(next_++);
+  }
+  int Issued() const { return issued_; }
+
+private:
+  int64_t next_ = kFirstSerial;
+  int issued_ = 0;
+};
+
+// Reports of one station: statuses stay quiet (the batch prints one line per run), serial
+// numbers come from the batch's issuer, the completion is kept.
+class BatchReports final : public RunReports {
+public:
+  explicit BatchReports(SerialIssuer& serials) : serials_(serials) {}
+  void CurrentStatus(const std::string&, int32_t) override {}
+  void RequestSerialNo(int32_t& nSerial) override {
+    nSerial = serials_.Issue();
+    issued.push_back(nSerial);
+  }
+  void Completed(const CompletionReport& report) override { completion = report; }
+  void SetWindowTitle(const std::string& text) override { title = text; }
+
+  std::optional<CompletionReport> completion;
+  std::vector<int32_t> issued;  // numbers handed to the current run
+  std::string title;
+
+private:
+  SerialIssuer& serials_;
+};
+
+// One station of the batch. Declared so that destruction runs from the sequence to the
+// control its link is bound to.
+struct BatchStation {
+  int number = 0;  // K of StationK.ini: the adapter's place on the jig, from 1
+  int runs = 0;
+  std::unique_ptr<GaugeControl> control;
+  std::unique_ptr<Station> station;
+  TesterConfigStore config;
+  std::unique_ptr<BatchReports> reports;
+  std::unique_ptr<TestSequence> sequence;
+
+  ~BatchStation() {
+    sequence.reset();
+    if (station) station->link.ReleaseGaugeControl();
+  }
+};
+
+// The adapters of the jig as the control lists them (free ones first) and their count.
+std::string FirstListed(GaugeControl& control, int32_t& count) {
+  std::string names;
+  count = 0;
+  control.ListAdapters(kMaxListed, count, names);
+  return count > 0 ? names.substr(0, names.find(',')) : std::string();
+}
+
+std::string StationFileName(int number) { return "Station" + std::to_string(number) + ".ini"; }
+
+// The message the run showed for its failure: its first failure report.
+std::string FailureMessage(const RunRecord& record) {
+  for (const RunStep& step : record.steps) {
+    if (step.status == vb_cbfail) return step.text;
+  }
+  return "";
+}
+
+// The verdict, codes, message and serial number of a completed run into its row.
+void TakeVerdict(const CompletionReport& report, const RunRecord& record, BatchRow& row) {
+  row.passed = report.nErrCode == 0;
+  row.code = report.nErrCode;
+  row.ext_code = report.nExtErrCode;
+  if (!row.passed) row.message = FailureMessage(record);
+  // A failed run whose last serial write failed still names the number it was issued
+  // (extended code 65545): that number is not in the gauge.
+  const bool write_failed = !row.passed && report.nExtErrCode == kStatusSerialWriteFailed;
+  if (report.sSerial != "0" && !report.sSerial.empty() && !write_failed) {
+    row.serial = report.sSerial;
+  }
+}
+
+// What stops the batch from starting; said on stderr, exit status 2.
+struct StartError {
+  std::string message;
+};
+
+class Batch {
+public:
+  Batch(EventPump& pump, const BatchBackend& backend, const std::string& folder,
+        const BatchVerbArgs& args, std::ostream& out, std::ostream& err)
+      : pump_(pump), backend_(backend), folder_(folder), args_(args), out_(out), err_(err),
+        dialogs_(err, kProgramTitle) {}
+
+  BatchOutcome Run();
+
+private:
+  std::unique_ptr<GaugeControl> MakeControl(int ordinal);
+  void SetUpStations();
+  // The station on the adapter `control` has just opened; null when it is skipped (the
+  // control, still holding its adapter, is then kept in held_).
+  std::unique_ptr<BatchStation> SetUpStation(std::unique_ptr<GaugeControl> control,
+                                             const std::string& adapter, int opened);
+  bool LoadStation(BatchStation& s, const std::string& label);
+  void StartSerials();
+  void RunRounds();
+  BatchRow RunOnce(BatchStation& s, int run);
+
+  EventPump& pump_;
+  const BatchBackend& backend_;
+  const std::string& folder_;
+  const BatchVerbArgs& args_;
+  std::ostream& out_;
+  std::ostream& err_;
+  HeadlessDialogs dialogs_;
+  SerialIssuer serials_;
+  // Adapters of skipped stations, kept claimed to the end of the batch.
+  std::vector<std::unique_ptr<GaugeControl>> held_;
+  std::vector<std::unique_ptr<BatchStation>> stations_;
+  std::vector<BatchRow> rows_;
+};
+
+std::unique_ptr<GaugeControl> Batch::MakeControl(int ordinal) {
+  std::string error;
+  std::unique_ptr<GaugeControl> control = backend_.make_control(ordinal, error);
+  if (!control) throw StartError{error};
+  return control;
+}
+
+void Batch::SetUpStations() {
+  std::unique_ptr<GaugeControl> control = MakeControl(1);
+  int32_t count = 0;
+  FirstListed(*control, count);
+  if (count <= 0) throw StartError{LoadMessage(kMsgAdapterNotFound)};
+  out_ << count << " adapter(s) on the jig\n";
+  for (int opened = 1; opened <= count; ++opened) {
+    if (!control) control = MakeControl(opened);
+    int32_t listed = 0;
+    const std::string adapter = FirstListed(*control, listed);
+    // Listed first is free unless every adapter is held (by another program).
+    if (listed <= 0 || control->OpenAdapter(adapter) == -1) {
+      out_ << "No free adapter for the remaining " << count - opened + 1
+           << " station(s): held by another program\n";
+      break;
+    }
+    std::unique_ptr<BatchStation> station = SetUpStation(std::move(control), adapter, opened);
+    if (station) stations_.push_back(std::move(station));
+  }
+  if (stations_.empty()) throw StartError{"no station to test: see the lines above"};
+}
+
+std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl> control,
+                                                  const std::string& adapter, int opened) {
+  std::optional<JigPlace> place;
+  if (backend_.describe) place = backend_.describe(*control);
+  auto s = std::make_unique<BatchStation>();
+  s->number = place ? place->adapter_index + 1 : opened;
+  const std::string file = StationFileName(s->number);
+  const std::string label = "Station " + std::to_string(s->number) + " (adapter " + adapter + ")";
+  if (!std::filesystem::is_regular_file(NativePath(JoinProgramPath(folder_, file)))) {
+    out_ << label << ": no station file " << file << ", skipped\n";
+    held_.push_back(std::move(control));
+    return nullptr;
+  }
+  if (!args_.runs && !place) {
+    throw StartError{"the gauge backend cannot tell how many packs a station has: "
+                     "give --runs N"};
+  }
+  s->runs = args_.runs ? *args_.runs : place->queue_length;
+  s->control = std::move(control);
+  s->station = std::make_unique<Station>(pump_, dialogs_, folder_);
+  s->station->link.BindGaugeControl(s->control.get());
+  const Status board = StartUpStation(*s->station);
+  if (board != 0) {
+    err_ << "ardentis: " << label << ": calibration board start-up returned " << board << "\n";
+  }
+  if (!LoadStation(*s, label)) {
+    // Unbound without closing: the adapter stays claimed, so no later station opens it.
+    s->station->link.BindGaugeControl(nullptr);
+    held_.push_back(std::move(s->control));
+    return nullptr;
+  }
+  s->sequence = std::make_unique<TestSequence>(*s->station, s->config, *s->reports);
+  out_ << label << ": " << s->config.TargetName << ", " << s->runs << " run(s), " << file
+       << ", " << s->reports->title << "\n";
+  return s;
+}
+
+bool Batch::LoadStation(BatchStation& s, const std::string& label) {
+  s.config.IniFile = JoinProgramPath(folder_, StationFileName(s.number));
+  s.reports = std::make_unique<BatchReports>(serials_);
+  Status status = 0;
+  try {
+    status = InitCacheFromSetup(*s.station, s.config, *s.reports, s.config.IniFile);
+  } catch (const ComponentError& error) {
+    out_ << label << ": station file unreadable (" << error.what() << "), skipped\n";
+    return false;
+  }
+  for (const std::string& warning : s.config.Warnings()) err_ << "ardentis: " << warning << "\n";
+  if (status != 0) {
+    out_ << label << ": golden image " << s.config.DataFlashImageFile << " "
+         << FormatStatus("refused, error code = ", status) << ", skipped\n";
+    return false;
+  }
+  return true;
+}
+
+void Batch::StartSerials() {
+  int32_t first = kFirstSerial;
+  for (const auto& s : stations_) first = std::max(first, s->config.NextSerialNumber);
+  serials_.StartAt(first);
+  out_ << "Serial numbers from " << first << " (one counter for the batch)\n";
+}
+
+BatchRow Batch::RunOnce(BatchStation& s, int run) {
+  s.reports->completion.reset();
+  s.reports->issued.clear();
+  int32_t result = 0;
+  std::string broke_off;
+  try {
+    s.sequence->RunMainProcess(result);
+  } catch (const std::exception& error) {
+    broke_off = error.what();
+  }
+  BatchRow row;
+  row.station = s.number;
+  row.target = s.config.TargetName;
+  row.pack = run;  // without the jig's word: one pack per run, from the first
+  if (backend_.describe) {
+    if (std::optional<JigPlace> place = backend_.describe(*s.control)) {
+      row.pack = place->pack_index;
+      row.pack_label = place->pack_label;
+    }
+  }
+  row.duration_ms = s.sequence->Record().duration_ms;
+  if (s.reports->completion) {
+    TakeVerdict(*s.reports->completion, s.sequence->Record(), row);
+  } else {
+    row.message = "the run ended without a verdict" + (broke_off.empty() ? "" : ": " + broke_off);
+  }
+  for (int32_t number : s.reports->issued) {
+    if (std::to_string(number) != row.serial) ++row.unwritten;
+  }
+  return row;
+}
+
+void Batch::RunRounds() {
+  int most = 0;
+  int total = 0;
+  for (const auto& s : stations_) {
+    most = std::max(most, s->runs);
+    total += s->runs;
+  }
+  int done = 0;
+  for (int run = 0; run < most; ++run) {
+    for (const auto& s : stations_) {
+      if (run >= s->runs) continue;
+      rows_.push_back(RunOnce(*s, run));
+      const BatchRow& row = rows_.back();
+      out_ << "[" << ++done << "/" << total << "] station " << row.station << " pack "
+           << row.pack << ": " << (row.passed ? "PASS" : "FAIL");
+      if (!row.serial.empty()) out_ << ", serial " << row.serial;
+      if (!row.passed && row.code) out_ << ", code " << *row.code;
+      out_ << "\n";
+    }
+  }
+}
+
+BatchOutcome Batch::Run() {
+  const bool timed = static_cast<bool>(backend_.real_ms);
+  const int64_t start_ms = timed ? backend_.real_ms() : 0;
+  try {
+    out_ << "Production batch, application folder " << folder_ << "\n";
+    SetUpStations();
+  } catch (const StartError& error) {
+    err_ << "ardentis: " << error.message << "\n";
+    return BatchOutcome{kExitCannotStart, {}, 0};
+  }
+  StartSerials();
+  out_ << "Durations are station-clock times"
+       << (args_.virtual_clock ? " (virtual clock: waits take no real time)" : "") << "\n\n";
+  RunRounds();
+  BatchTotals totals;
+  totals.serials_issued = serials_.Issued();
+  if (timed) totals.real_ms = backend_.real_ms() - start_ms;
+  out_ << "\n";
+  PrintBatchTable(rows_, totals, out_);
+  return BatchOutcome{kExitOk, rows_, totals.serials_issued};
+}
+
+}  // namespace
+
+std::optional<BatchVerbArgs> ParseBatchArgs(const std::vector<std::string>& words,
+                                            std::string& error) {
+  BatchVerbArgs args;
+  if (words.empty()) return args;
+  if (words.size() != 2 || words[0] != "--runs") {
+    error = "batch takes [--runs N]";
+    return std::nullopt;
+  }
+  const std::string& text = words[1];
+  int runs = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), runs);
+  if (ec != std::errc() || end != text.data() + text.size() || runs < 1 ||
+      runs > kMaxBatchRuns) {
+    error = "--runs " + text + ": expects a whole number from 1 to " +
+            std::to_string(kMaxBatchRuns);
+    return std::nullopt;
+  }
+  args.runs = runs;
+  return args;
+}
+
+BatchOutcome RunProductionBatch(EventPump& pump, const BatchBackend& backend,
+                                const std::string& program_folder, const BatchVerbArgs& args,
+                                std::ostream& out, std::ostream& err) {
+  Batch batch(pump, backend, program_folder, args, out, err);
+  return batch.Run();
+}
+
+int RunBatchVerb(EventPump& pump, const BatchBackend& backend, const std::string& program_folder,
+                 const BatchVerbArgs& args, std::ostream& out, std::ostream& err) {
+  return RunProductionBatch(pump, backend, program_folder, args, out, err).exit_status;
+}
+
+}  // namespace tester
