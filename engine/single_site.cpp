@@ -54,18 +54,25 @@ int32_t SingleSite::DetachLinkpod(const std::string& /*sLinkpodName*/) {
 }
 
 int32_t SingleSite::Execute(std::optional<bool> bWaitTillComplete) {
-  if (running_ || pending_) return kExecuteRefusedBusy;
+  if (pending_) return kExecuteRefusedBusy;
   if (bWaitTillComplete.value_or(false)) {
+    if (running_) return kExecuteRefusedBusy;
     RunNow();
     return 0;
   }
   pending_ = true;
+  // During a run (a start asked for from its completion report, which comes before the
+  // station is switched off) the run's end schedules it.
+  if (!running_) ScheduleRun();
+  return 0;
+}
+
+void SingleSite::ScheduleRun() {
   parts_.invoker.InvokeAfterMs(kInvokerIntervalMs, [this, generation = quit_count_] {
     if (generation != quit_count_) return;  // Quit came first: the run is not started
     pending_ = false;
     RunNow();
   });
-  return 0;
 }
 
 void SingleSite::RunNow() {
@@ -79,6 +86,7 @@ void SingleSite::RunNow() {
     quit_pending_ = false;
     config_.reset();
   }
+  if (pending_) ScheduleRun();
 }
 
 void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile = sIniFileToUse; }

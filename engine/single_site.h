@@ -33,8 +33,8 @@ inline constexpr int kVersionMinor = 1;
 inline constexpr int kVersionRevision = 0;
 // Interval of the invoker timer that starts an asynchronous run.
 inline constexpr int kInvokerIntervalMs = 10;
-// Execute while a run of this station is running or about to start: refused, no run and
-// no completion report (a second run on the same gauge would interleave its transfers).
+// Execute while a start is already waiting (or synchronously during a run): refused, no run
+// and no completion report (a second run on the same gauge would interleave its transfers).
 inline constexpr int32_t kExecuteRefusedBusy = -2;
 
 // What the object works with; all references outlive it.
@@ -65,8 +65,11 @@ public:
   // Closes the adapter link and unbinds the control. 0.
   int32_t DetachLinkpod(const std::string& sLinkpodName);
   // true: runs the test to its end and returns 0. False or none (Null): the invoker timer
-  // starts the run in 10 ms and 0 is returned at once. Either way the verdict comes only
-  // as the completion report. kExecuteRefusedBusy while a run is running or pending.
+  // starts the run in 10 ms and 0 is returned at once; asked during a run (for example
+  // from its completion report, which comes before the station is switched off), the run
+  // starts 10 ms after the running one has ended. Either way the verdict comes only as
+  // the completion report. kExecuteRefusedBusy when a start is already waiting, or for a
+  // synchronous run while one is running.
   int32_t Execute(std::optional<bool> bWaitTillComplete);
   void SetIniFile(const std::string& sIniFileToUse);
   // Settings file (default: the program's own .ini), station settings, golden image; the
@@ -100,6 +103,7 @@ public:
 
 private:
   void RunNow();
+  void ScheduleRun();
 
   SingleSiteParts parts_;
   Station station_;

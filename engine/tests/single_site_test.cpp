@@ -57,12 +57,16 @@ class RecordingReports final : public RunReports {
 public:
   void CurrentStatus(const std::string& text, int32_t) override { statuses.push_back(text); }
   void RequestSerialNo(int32_t& n) override { n = next_serial++; }
-  void Completed(const CompletionReport& report) override { completions.push_back(report); }
+  void Completed(const CompletionReport& report) override {
+    completions.push_back(report);
+    if (on_completed) on_completed();
+  }
   void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
   std::vector<std::string> statuses;
   std::vector<CompletionReport> completions;
   std::vector<std::string> titles;
   int32_t next_serial = 500;
+  std::function<void()> on_completed;
 };
 
 // One engine on a scratch copy of the demo application folder, the default jig.
@@ -162,6 +166,21 @@ TEST_F(SingleSiteTest, DeferredRunStartsFromTheInvokerAndRefusesASecondStart) {
   EXPECT_EQ(reports.completions.size(), 2u);
 }
 
+TEST_F(SingleSiteTest, ANextRunAskedForFromTheCompletionStartsAfterSwitchOff) {
+  AttachAndLoad();
+  int32_t asked = -1;
+  reports.on_completed = [&] {
+    if (reports.completions.size() == 1) asked = site->Execute(false);
+  };
+  EXPECT_EQ(site->Execute(true), 0);
+  EXPECT_EQ(asked, 0) << "accepted, not refused";
+  ASSERT_EQ(reports.completions.size(), 1u) << "not nested inside the first run";
+  clock.WaitMs(kInvokerIntervalMs);
+  ASSERT_EQ(reports.completions.size(), 2u);
+  EXPECT_EQ(reports.completions[1].nErrCode, 0);
+  EXPECT_EQ(reports.completions[1].sSerial, "501");
+}
+
 TEST_F(SingleSiteTest, QuitBeforeADeferredRunStartsDropsIt) {
   AttachAndLoad();
   EXPECT_EQ(site->Execute(false), 0);
@@ -217,6 +236,28 @@ TEST_F(SingleSiteTest, ReferenceValuesAreStoredAndSensorOffsetsDerived) {
   int16_t tenths = 0;
   EXPECT_EQ(site->CBReadTemperature(false, tenths), 0);
   EXPECT_EQ(tenths, 250 - 8);
+}
+
+TEST_F(SingleSiteTest, AnInternalSensorThatDoesNotAnswerIsAnErrorOnlyWhenChecked) {
+  // The first three adapters are taken: this engine gets the advanced board, whose own
+  // sensor sits at 0x92, so the station file's 0x94 does not answer.
+  std::vector<std::unique_ptr<SimControl>> others;
+  std::string error;
+  for (std::size_t i = 0; i < 3; ++i) {
+    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    ASSERT_EQ(others.back()->OpenAdapter(control->Jig().adapters[i].identifier), 0);
+  }
+  AttachAndLoad();
+  TesterConfig& config = site->Config();
+  config.IntTempOffset = 7;
+  config.CheckIntSensor = 1;
+  const std::string text = site->UpdateVTIConfig(3700, 7400, 11100, 14800, 25.0f, 26.0f, 0, 2000);
+  EXPECT_EQ(text.rfind("Error reading internal Temperature sensor: ", 0), 0u) << text;
+  EXPECT_EQ(config.IntTempOffset, 0) << "reloaded from the file, not derived";
+
+  config.CheckIntSensor = 0;  // unchecked: the unread reading keeps the wanted value
+  EXPECT_EQ(site->UpdateVTIConfig(3700, 7400, 11100, 14800, 25.0f, 26.0f, 0, 2000), "");
+  EXPECT_EQ(config.IntTempOffset, 0);
 }
 
 TEST_F(SingleSiteTest, AFailedReferenceSaveIsReturnedAndTheOffsetsStay) {
