@@ -55,7 +55,10 @@ private:
 
 class RecordingReports final : public RunReports {
 public:
-  void CurrentStatus(const std::string& text, int32_t) override { statuses.push_back(text); }
+  void CurrentStatus(const std::string& text, int32_t) override {
+    statuses.push_back(text);
+    if (text == throw_at) throw ComponentError("the window is gone");
+  }
   void RequestSerialNo(int32_t& n) override { n = next_serial++; }
   void Completed(const CompletionReport& report) override {
     completions.push_back(report);
@@ -67,6 +70,7 @@ public:
   std::vector<std::string> titles;
   int32_t next_serial = 500;
   std::function<void()> on_completed;
+  std::string throw_at;  // a status text whose report fails
 };
 
 // One engine on a scratch copy of the demo application folder, the default jig.
@@ -187,6 +191,19 @@ TEST_F(SingleSiteTest, QuitBeforeADeferredRunStartsDropsIt) {
   site->Quit();
   clock.WaitMs(kInvokerIntervalMs);
   EXPECT_TRUE(reports.completions.empty()) << "no run on a released configuration";
+  EXPECT_FALSE(site->Running());
+}
+
+TEST_F(SingleSiteTest, ARunBrokenOffByAnOutsideFailureStillCompletesWithTheStationOff) {
+  AttachAndLoad();
+  reports.throw_at = "Calibrating...";
+  EXPECT_EQ(site->Execute(true), 0);
+  ASSERT_EQ(reports.completions.size(), 1u);
+  EXPECT_EQ(reports.completions[0].nErrCode, kRunAbortedCode);
+  EXPECT_EQ(reports.completions[0].nExtErrCode, kRunAbortedCode);
+  EXPECT_EQ(reports.completions[0].sSerial, "0");
+  EXPECT_EQ(site->StationContext().board.CalBoardState() & kCalBoardVoltageBit, 0)
+      << "the supply is switched off";
   EXPECT_FALSE(site->Running());
 }
 
