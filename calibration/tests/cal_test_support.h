@@ -10,24 +10,15 @@
 #include "calibration/cal_context.h"
 #include "calibration/cal_types.h"
 #include "common/tester_config.h"
+#include "common/tests/memory_tester_config.h"
 #include "gauge/tests/link_replay_fixture.h"
 #include "gauge/tests/program_trace_lines.h"
 #include "platform/scripted_dialogs.h"
 
 namespace tester {
 
-// Station configuration whose properties the test sets directly; loads and saves do
-// nothing.
-class StubTesterConfig final : public TesterConfig {
-public:
-  void LoadConfig() override {}
-  void LoadGlobalConfig() override {}
-  std::string SaveConfig() override { return {}; }
-  void LoadVTIConfig() override {}
-  std::string SaveVTIConfig() override { return {}; }
-  void LoadTempConfig() override {}
-  std::string SaveTempConfig() override { return {}; }
-};
+// Station configuration whose properties the test sets directly.
+using StubTesterConfig = MemoryTesterConfig;
 
 // A calibration context on a replayed link: no calibration board in use unless a test
 // switches it on, scripted dialogs that record every box.

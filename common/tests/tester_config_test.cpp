@@ -1,4 +1,5 @@
 #include "common/tester_config.h"
+#include "common/tests/memory_tester_config.h"
 
 #include <gtest/gtest.h>
 
@@ -45,16 +46,7 @@ static_assert(std::is_same_v<decltype(P::IntSensorAddress), int16_t>);
 
 // A store that keeps nothing: enough to see the interface is implementable and what a fresh
 // object reads before any load.
-class BlankConfig : public TesterConfig {
-public:
-  void LoadConfig() override {}
-  void LoadGlobalConfig() override {}
-  std::string SaveConfig() override { return {}; }
-  void LoadVTIConfig() override {}
-  std::string SaveVTIConfig() override { return {}; }
-  void LoadTempConfig() override {}
-  std::string SaveTempConfig() override { return {}; }
-};
+using BlankConfig = MemoryTesterConfig;
 
 TEST(TesterConfigProperties, BeforeAnyLoadEveryFlagIsOff) {
   BlankConfig config;

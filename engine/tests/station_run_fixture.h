@@ -20,6 +20,7 @@
 
 #include "calibration/tests/cal_test_support.h"
 #include "common/component_error.h"
+#include "common/tests/memory_tester_config.h"
 #include "components/tester_config_store.h"
 #include "engine/run_reports.h"
 #include "engine/station.h"
@@ -122,15 +123,8 @@ public:
 
 // A station configuration held in memory: InitCacheFromSetup's load keeps what the test
 // set. FromFile fills it from a station file once.
-class RunConfig final : public TesterConfig {
+class RunConfig final : public MemoryTesterConfig {
 public:
-  void LoadConfig() override {}
-  void LoadGlobalConfig() override {}
-  std::string SaveConfig() override { return {}; }
-  void LoadVTIConfig() override {}
-  std::string SaveVTIConfig() override { return {}; }
-  void LoadTempConfig() override {}
-  std::string SaveTempConfig() override { return {}; }
 
   void FromFile(const std::string& path) {
     TesterConfigStore store;
