@@ -94,8 +94,10 @@ std::string RunReportJson(const CompletionReport& report, const RunRecord& recor
                           const std::string& station) {
   std::ostringstream out;
   out << "{\"serial\":" << JsonString(report.sSerial) << ",\"errCode\":" << report.nErrCode
-      << ",\"extErrCode\":" << report.nExtErrCode << ",\"logFile\":" << JsonString(report.sLogFile)
-      << ",\"custom\":" << JsonString(report.sCustomLogStr) << ",\"station\":" << JsonString(station)
+      << ",\"extErrCode\":" << report.nExtErrCode
+      << ",\"logFile\":" << JsonString(report.sLogFile)
+      << ",\"custom\":" << JsonString(report.sCustomLogStr)
+      << ",\"station\":" << JsonString(station)
       << ",\"durationMs\":" << record.duration_ms
       << ",\"version\":" << JsonString(record.version_text)
       << ",\"process\":" << JsonString(record.new_main ? "new-main" : "main")
