@@ -68,16 +68,19 @@ int Usage(std::ostream& stream, int status) {
   return status;
 }
 
+// Clock and backend from `bus`; what is wrong is printed when they cannot be made.
+std::optional<tester::StationRuntime> OpenRuntime(const tester::BusConfig& bus) {
+  std::string error;
+  std::optional<tester::StationRuntime> runtime = tester::MakeStationRuntime(bus, error);
+  if (!runtime) std::cerr << "ardentis: " << error << "\n";
+  return runtime;
+}
+
 // Runs a verb that talks to gauges: sets up clock and backend, binds the link.
 template <typename Verb>
 int WithGaugeLink(const std::string& folder, Verb verb) {
-  std::string error;
-  std::optional<tester::StationRuntime> runtime =
-      tester::MakeStationRuntime(tester::BusConfigFromEnvironment(), error);
-  if (!runtime) {
-    std::cerr << "ardentis: " << error << "\n";
-    return tester::kExitCannotStart;
-  }
+  std::optional<tester::StationRuntime> runtime = OpenRuntime(tester::BusConfigFromEnvironment());
+  if (!runtime) return tester::kExitCannotStart;
   tester::StationSettings settings;
   tester::GaugeLink link(*runtime->pump, settings);
   link.BindGaugeControl(runtime->control.get());
@@ -118,11 +121,8 @@ int RunBatch(const std::string& folder, const std::vector<std::string>& words) {
   const tester::BusConfig bus = tester::BusConfigFromEnvironment();
   tester::BusConfig untraced = bus;  // this control only checks the environment
   untraced.trace.clear();
-  std::optional<tester::StationRuntime> runtime = tester::MakeStationRuntime(untraced, error);
-  if (!runtime) {
-    std::cerr << "ardentis: " << error << "\n";
-    return tester::kExitCannotStart;
-  }
+  std::optional<tester::StationRuntime> runtime = OpenRuntime(untraced);
+  if (!runtime) return tester::kExitCannotStart;
   runtime->control.reset();  // each station gets its own control below
   args->virtual_clock = bus.clock == "virtual";
   QElapsedTimer real_time;
@@ -176,13 +176,9 @@ int main(int argc, char** argv) {
     } else if (args.size() != 1) {
       return Usage(std::cerr, tester::kExitCannotStart);
     }
-    std::string error;
     std::optional<tester::StationRuntime> runtime =
-        tester::MakeStationRuntime(tester::BusConfigFromEnvironment(), error);
-    if (!runtime) {
-      std::cerr << "ardentis: " << error << "\n";
-      return tester::kExitCannotStart;
-    }
+        OpenRuntime(tester::BusConfigFromEnvironment());
+    if (!runtime) return tester::kExitCannotStart;
     return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args, std::cout,
                               std::cerr);
   }

@@ -9,7 +9,6 @@
 
 namespace tester {
 
-inline constexpr uint8_t kRomLoaderAddr = 0x16;       // register-style ROM loader
 inline constexpr uint8_t kLoaderCommandReg = 0x00;    // command register
 inline constexpr uint8_t kMonowireCommand = 0x16;     // loader command: switch interface
 inline constexpr uint8_t kLoaderDataReg = 0x04;       // first parameter register

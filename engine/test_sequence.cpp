@@ -266,7 +266,7 @@ TestSequence::StepResult TestSequence::CalibrateMain() {
   Yield();
   WaitBusIdle();
   CalContext ctx = station_.Cal();
-  const Status status = CountNothingAsDone(RunCalibration(ctx, options, kSmbusGaugeAddr));
+  const Status status = CountNothingAsDone(RunCalibration(ctx, options, kAddrSmbusGauge));
   station_.link.PauseBoth(station_.settings.GG_FWEXEC);
   if (status != 0) return Failure{kStatusCalibrationFailed, kMsgCalibrationError, status};
 
@@ -283,13 +283,14 @@ TestSequence::StepResult TestSequence::CalibrateMain() {
 TestSequence::StepResult TestSequence::CalibrateRefVoltagesStep() {
   Yield();
   WaitBusIdle();
+  if (!IsFlagOn(config_.VoltageCalEnabled) || config_.VoltageCalMode != kVoltageCalPerTapStep) {
+    return std::nullopt;
+  }
+  // Taps 1..4 of the reference: elements 1..4 of the run's 16-bit reference array.
   const TapReferences taps{static_cast<int16_t>(config_.RefVoltage1),
                            static_cast<int16_t>(config_.RefVoltage2),
                            static_cast<int16_t>(config_.RefVoltage3),
                            static_cast<int16_t>(config_.RefVoltage4)};
-  if (!IsFlagOn(config_.VoltageCalEnabled) || config_.VoltageCalMode != kVoltageCalPerTapStep) {
-    return std::nullopt;
-  }
   ReportStatus(vb_cbbusy, kTextCalibratingVoltage);
   CalContext ctx = station_.Cal();
   const Status status =
@@ -387,8 +388,8 @@ TestSequence::StepResult TestSequence::CalibrateNewMain() {
   CalContext ctx = station_.Cal(&results);
   const uint8_t ma = static_cast<uint8_t>(station_.settings.maCommand);
   const Status status = CountNothingAsDone(
-      RegisterGauge() ? RunCalibrationI2C(ctx, config_, options, ma, kRegisterGaugeAddr)
-                      : RunCalibrationSMBus(ctx, config_, options, ma, kSmbusGaugeAddr));
+      RegisterGauge() ? RunCalibrationI2C(ctx, config_, options, ma, kAddrRegGauge)
+                      : RunCalibrationSMBus(ctx, config_, options, ma, kAddrSmbusGauge));
   record_.computed = results;
   if (status != 0) return Failure{kStatusCalibrationFailed, kMsgCalibrationError, status};
   return std::nullopt;

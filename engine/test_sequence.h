@@ -34,8 +34,6 @@
 namespace tester {
 
 inline constexpr int32_t kRunFinalPauseMs = 100;   // after the ROM-entry command, before power off
-inline constexpr uint8_t kSmbusGaugeAddr = 0x17;   // SMBus gauge (gauge-assisted calibration)
-inline constexpr uint8_t kRegisterGaugeAddr = 0xAA;  // register-style gauge
 // Code of a run that broke off on an exception (the run still reports its completion).
 inline constexpr int32_t kRunAbortedCode = kStatusUnexpectedFailure;
 
