@@ -40,8 +40,8 @@ std::vector<DemoTarget> DemoTargets() {
       {1, true, 1792, 330, 56, "DEMO PACK", 182, {{104, 16}, {557, 1}}},
       // 100: register-style calibration class 104 (32 bytes), serial in class 168.
       {2, true, 1792, 266, 320, kMfrWordOne, 526, {{384, 32}}},
-      // 700: host layout at 64; the mfr data is MfrDataValue as text.
-      {3, true, 2016, 58, 56, std::string("1\0", 2), 182, {{64, 64}}},
+      // 700: host layout at 64; the mfr data is MfrDataValue as text, the date at 320 + 10.
+      {3, true, 2016, 330, 56, std::string("1\0", 2), 182, {{64, 64}}},
   };
 }
 
