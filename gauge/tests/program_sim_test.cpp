@@ -114,8 +114,9 @@ TEST(GaugeModeOnSim, CommandSet2WritesThroughItsPages) {
   SimGaugeBench bench(3);
   ASSERT_EQ(WriteManufactureDate(bench.link, 0x5C27, 1), 0);
   const auto flash = bench.Pack().Memory().DataFlash();
-  EXPECT_EQ(flash[58], 0x5C);
-  EXPECT_EQ(flash[59], 0x27);
+  const int date_at = bench.settings.DateClsID + bench.settings.DateOffset;  // absolute form
+  EXPECT_EQ(flash[date_at], 0x5C);
+  EXPECT_EQ(flash[date_at + 1], 0x27);
   ASSERT_EQ(WriteMfDataText(bench.link, "20260105", 0x00), 0);
   // The text starts at data-flash address 56 and stops at the page end (64).
   EXPECT_EQ(std::string(flash.begin() + 56, flash.begin() + 64), "20260105");
