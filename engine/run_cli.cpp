@@ -1,5 +1,6 @@
 #include "engine/run_cli.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "common/component_error.h"
@@ -67,9 +68,18 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   const Status board = StartUpStation(station);
   if (board != 0) err << "ardentis: calibration board start-up returned " << board << "\n";
 
+  // A station file that is not there would leave every setting at its default: a mistyped
+  // path must not test (and program) a pack with settings nobody chose.
+  const std::string ini =
+      args.ini.empty() ? DefaultStationIni(program_folder, args.exe_name) : args.ini;
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(ini, ignored)) {
+    err << "ardentis: station settings file " << ini << " not found\n";
+    return kExitCannotStart;
+  }
   ConsoleReports reports(out);
   TesterConfigStore config;
-  config.IniFile = args.ini;
+  config.IniFile = ini;
   Status status = 0;
   try {
     status = InitCacheFromSetup(station, config, reports,

@@ -20,8 +20,8 @@ struct RunVerbArgs {
   std::string exe_name;  // the program's name, for the default .ini
 };
 
-// Exit status: 0 the pack passed, 1 it failed, 2 the run could not start (no adapter,
-// unreadable station file, golden image check failed).
+// Exit status: 0 the pack passed, 1 it failed, 2 the run could not start (no adapter, a
+// station file that is not there or cannot be read, golden image check failed).
 int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& program_folder,
                const RunVerbArgs& args, std::ostream& out, std::ostream& err);
 

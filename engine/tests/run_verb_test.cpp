@@ -92,6 +92,15 @@ TEST_F(RunVerbTest, UnreadableStationFileCannotStart) {
   EXPECT_EQ(JsonLine().find("\"errCode\""), std::string::npos) << "no run, no report";
 }
 
+TEST_F(RunVerbTest, MissingStationFileRunsNothingWithDefaults) {
+  EXPECT_EQ(Run(dir.File("Statoin1.ini")), 2);
+  EXPECT_NE(err.str().find("Statoin1.ini not found"), std::string::npos) << err.str();
+  EXPECT_EQ(out.str().find("Power Up..."), std::string::npos) << "no pack was touched";
+  // Without --ini the program's own file is the station file; the demo folder has none.
+  EXPECT_EQ(Run(""), 2);
+  EXPECT_NE(err.str().find("ardentis.ini not found"), std::string::npos) << err.str();
+}
+
 TEST_F(RunVerbTest, BadGoldenImageCannotStart) {
   std::ofstream(dir.File("bad.rom")) << "NOT AN IMAGE";
   ASSERT_TRUE(profile::WriteString(station_file(), "Files", "DataFlashImageFile",
