@@ -12,38 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "sim/default_jig.h"
+
 namespace tester {
 
-// Two packs of the demo's 800.1.02 target: the gauge the golden image was read from, and
-// a production pack with its own data flash and measurement errors.
-inline constexpr const char* kPack800Reference = R"([pack reference 800.1.02]
-family = 1
-device_type = 0x0800
-firmware = 0x0102
-identity = 0x08A102
-df_seed = 800102
-df_blank_rows = 7 20-22 41 56-62
-mass_erase_ms = 40
-true_cell_mv = 3702.5 3698.1 3705.0
-true_cell_gain_error = 0.0012 -0.0008 0.0005
-true_sense_mohm = 10.04
-true_cc_offset_uv = 3.5
-true_temp_error_c = 0.4 -0.8
-)";
-
-inline constexpr const char* kPack800Production = R"([pack production-1 800.1.02]
-family = 1
-device_type = 0x0800
-firmware = 0x0102
-identity = 0x08A102
-df_seed = 17
-mass_erase_ms = 40
-true_cell_mv = 3690.0 3695.2 3688.7
-true_cell_gain_error = -0.0010 0.0006 0.0011
-true_sense_mohm = 9.97
-true_cc_offset_uv = -2.1
-true_temp_error_c = -0.3 0.6
-)";
+// A pack of the built-in jig as it stands there (`label`: "reference 800.1.02" = the gauge
+// the demo's golden image was read from, "production-1 800.1.02" = a production pack with
+// its own data flash and measurement errors), its section header included.
+inline std::string DefaultJigPack(const std::string& label) {
+  const std::string& text = DefaultJigText();
+  const std::size_t start = text.find("[pack " + label + "]");
+  EXPECT_NE(start, std::string::npos) << label;
+  if (start == std::string::npos) return {};
+  const std::size_t end = text.find("\n[", start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
+}
 
 class ScratchJig {
 public:
@@ -63,8 +46,9 @@ public:
     for (int i = 0; i < adapters; ++i) {
       identifiers_.push_back(IdentifierOf(i));
       jig << "\n[adapter " << identifiers_.back() << "]\ncal_board = yes\nsensors = 0x90 0x94\n\n"
-          << kPack800Reference;
-      if (i % 2 == 0) jig << "\n" << kPack800Production;  // every other station: two packs
+          << DefaultJigPack("reference 800.1.02");
+      // Every other station: two packs.
+      if (i % 2 == 0) jig << "\n" << DefaultJigPack("production-1 800.1.02");
     }
   }
 
