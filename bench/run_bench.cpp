@@ -259,8 +259,8 @@ std::optional<RunFigures> RunTarget(EventPump& real, const JigDescription& jig,
     std::fprintf(stderr, "%s: %s\n", t.target, e.what());
     return std::nullopt;
   }
-  for (const std::string& warning : config.Warnings()) {
-    std::fprintf(stderr, "%s: %s\n", t.target, warning.c_str());
+  for (const std::string& refusal : station.setup.refusals) {
+    std::fprintf(stderr, "%s: %s\n", t.target, refusal.c_str());
   }
   if (status != 0) {
     std::fprintf(stderr, "%s: InitCacheFromSetup returned %d\n", t.target, status);

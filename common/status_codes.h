@@ -44,6 +44,10 @@ inline constexpr Status kStatusDfPositionOutOfBlock = 54;
 // a span negative or beyond the 2049 data bytes, or an SMBus row number that would not fit
 // its byte. Refused before anything is sent to the loader.
 inline constexpr Status kStatusImageGeometryInvalid = 55;
+// A station's settings cannot be trusted: a value of its station file or of Config.ini
+// that cannot be read or lies outside its range. The station is refused before any test
+// (InitCacheFromSetup's result, with the offending values in its message).
+inline constexpr Status kStatusSettingsRefused = 56;
 // A transfer was asked of a gauge link that has no gauge control bound (an engine used
 // before it attached an adapter, or after it detached). Reported like a control status.
 inline constexpr Status kStatusNoGaugeControl = -1;
@@ -174,6 +178,7 @@ constexpr bool IsOwnCode(Status status) {
     case kStatusBadValueType:
     case kStatusDfPositionOutOfBlock:
     case kStatusImageGeometryInvalid:
+    case kStatusSettingsRefused:
     case kStatusBoardOffsetTimeout:
     case kStatusRegCountMismatch:
       return true;

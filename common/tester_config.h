@@ -13,6 +13,10 @@
 // take any nonzero value as on, it tests `!= 0` itself.
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "common/component_error.h"
 
 namespace tester {
 
@@ -91,12 +95,35 @@ struct TesterConfigProperties {
   int32_t RefVoltage4 = 0;            // rw, mV across cells 1..4
   float RefTemperature = 0.0f;        // rw, degC station reference temperature
   int32_t RefCurrent = 0;             // rw, mA station reference current
+  // Ours, beyond the object's original interface:
+  int16_t RequireImageDigest = 0;     // flag: a golden image without its digest file is refused
+};
+
+// A load that met values it cannot read ("yes" for a flag, 9 cells, letters in a number):
+// every other property of the load is loaded, the refused ones hold their defaults, and
+// this is thrown so that no caller goes on with settings nobody chose. One line per value,
+// naming the file, the line, the key and the accepted values.
+class ConfigValueError : public ComponentError {
+public:
+  explicit ConfigValueError(std::vector<std::string> problems)
+      : ComponentError(Join(problems)), problems_(std::move(problems)) {}
+  const std::vector<std::string>& Problems() const { return problems_; }
+
+private:
+  static std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+  }
+  std::vector<std::string> problems_;
 };
 
 // The operations work on the file named by IniFile. Loads return nothing: a missing file or
 // key leaves that property at its default (a flag absent from the file is off); a settings
-// file that cannot be read at all throws ComponentError. Saves return an error text, empty =
-// success, and never throw.
+// file that cannot be read at all throws ComponentError, one with values that cannot be read
+// throws ConfigValueError. Saves return an error text, empty = success, and never throw;
+// they write only the keys whose values changed since the last load (all of them into a
+// new file), so what the operator wrote and nobody changed stays as written.
 class TesterConfig : public TesterConfigProperties {
 public:
   virtual ~TesterConfig() = default;

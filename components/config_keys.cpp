@@ -137,6 +137,8 @@ std::vector<ConfigKey> BuildKeys() {
 
       Text(kFiles, "DataFlashImageFile", &P::DataFlashImageFile, "golden data-flash image"),
       Text(kFiles, "LogFile", &P::LogFile, "log file reported with every completed run"),
+      Flag(kFiles, "RequireImageDigest", &P::RequireImageDigest,
+           "1: refuse a golden image that has no digest file (<image>.sha256) beside it"),
 
       Int32(kReferences, "RefVoltage1", &P::RefVoltage1, 0, 0, kMaxRefVoltageMv,
             "mV across cell 1", ref),

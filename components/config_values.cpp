@@ -110,6 +110,32 @@ std::string ApplyValue(const ConfigKey& key, std::string_view text, P& props) {
   }
 }
 
+std::string AcceptedValues(const ConfigKey& key) {
+  switch (key.kind) {
+    case ValueKind::kFlag: return "0 or 1";
+    case ValueKind::kInt16:
+    case ValueKind::kInt32: return "whole numbers " + FormatRange(key);
+    case ValueKind::kReal: return "numbers " + FormatRange(key) + " with a decimal point";
+    case ValueKind::kText: return "any text on one line";
+  }
+  return {};
+}
+
+std::string NumberProblem(const ConfigKey& key, double value) {
+  if (!std::isfinite(value) || value < key.min || value > key.max) {
+    return "is outside " + FormatRange(key);
+  }
+  if (key.kind != ValueKind::kReal && value != std::trunc(value)) return "is not a whole number";
+  return {};
+}
+
+const ConfigKey* FindConfigKey(std::string_view name) {
+  for (const ConfigKey& key : ConfigKeys()) {
+    if (key.key == name) return &key;
+  }
+  return nullptr;
+}
+
 std::string FormatDefault(const ConfigKey& key) {
   switch (key.kind) {
     case ValueKind::kReal: return FormatReal(static_cast<float>(key.def));

@@ -25,6 +25,16 @@ std::string FormatValue(const ConfigKey& key, const TesterConfigProperties& prop
 // a warning text; empty = stored.
 std::string ApplyValue(const ConfigKey& key, std::string_view text, TesterConfigProperties& props);
 
+// The values the property accepts, for messages: "0 or 1", "whole numbers 1 to 4", ...
+std::string AcceptedValues(const ConfigKey& key);
+
+// Why `value` cannot be stored in the numeric property (not finite, outside its range);
+// empty when it can.
+std::string NumberProblem(const ConfigKey& key, double value);
+
+// The key of the table with this name, or null.
+const ConfigKey* FindConfigKey(std::string_view name);
+
 // The default as written in the file and in warnings.
 std::string FormatDefault(const ConfigKey& key);
 

@@ -92,6 +92,15 @@ std::optional<std::string> IniDocument::Value(std::string_view section,
   return std::string(Classify(lines_[*at].text).value);
 }
 
+std::optional<std::size_t> IniDocument::LineOf(std::string_view section,
+                                               std::string_view key) const {
+  const std::optional<Span> span = FindSection(section);
+  if (!span) return std::nullopt;
+  const std::optional<std::size_t> at = FindKey(*span, key);
+  if (!at) return std::nullopt;
+  return *at + 1;
+}
+
 const std::string& IniDocument::LineEnd() const { return line_end_; }
 
 void IniDocument::Insert(std::size_t at, std::string text) {

@@ -26,6 +26,9 @@ public:
   // The value of `key` in `section`, or nullopt when the section or the key is absent.
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
+  // 1-based number of the line that holds `key` in `section`, or nullopt when absent.
+  std::optional<std::size_t> LineOf(std::string_view section, std::string_view key) const;
+
   // Gives `key` the value text `value` (written as it stands: quote it yourself when needed).
   // An existing key keeps its spelling and the blanks around its '='; a new key goes after
   // the last non-blank line of the section, preceded by `comment` lines when given. A

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <utility>
 
 #include "common/component_error.h"
 #include "components/config_values.h"
@@ -44,7 +46,7 @@ std::optional<std::string> ReadExisting(const std::string& path, std::string* er
 
 }  // namespace
 
-TesterConfigStore::TesterConfigStore() {
+TesterConfigStore::TesterConfigStore() : loaded_(ConfigKeys().size()) {
   for (const ConfigKey& key : ConfigKeys()) SetDefault(key, *this);
 }
 
@@ -58,6 +60,12 @@ bool TesterConfigStore::Covers(Part part, const ConfigKey& key) {
   return false;
 }
 
+void TesterConfigStore::Rebase(const std::string& path) {
+  if (path == loaded_path_) return;
+  loaded_path_ = path;
+  for (std::optional<std::string>& value : loaded_) value.reset();
+}
+
 std::string TesterConfigStore::Path() const { return NativePath(IniFile); }
 
 void TesterConfigStore::Load(Part part) {
@@ -68,25 +76,37 @@ void TesterConfigStore::Load(Part part) {
   if (!text && !error.empty()) throw ComponentError("Cannot load settings: " + error);
   const IniDocument doc = IniDocument::Parse(text.value_or(std::string()));
 
-  warnings_.clear();
-  for (const ConfigKey& key : ConfigKeys()) {
+  problems_.clear();
+  Rebase(path);
+  const std::span<const ConfigKey> keys = ConfigKeys();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const ConfigKey& key = keys[i];
     if (!Covers(part, key)) continue;
     SetDefault(key, *this);
     const std::optional<std::string> value = doc.Value(key.section, key.key);
     // An empty number reads as absent, as in every profile read.
-    if (!value || (value->empty() && key.kind != ValueKind::kText)) continue;
-    const std::string problem = ApplyValue(key, *value, *this);
-    if (problem.empty()) continue;
-    warnings_.push_back(path + ": [" + std::string(key.section) + "] " + std::string(key.key) +
-                        " = " + Quoted(*value) + " " + problem + "; the default " +
-                        FormatDefault(key) + " is used");
+    if (value && !(value->empty() && key.kind != ValueKind::kText)) {
+      const std::string problem = ApplyValue(key, *value, *this);
+      if (!problem.empty()) {
+        problems_.push_back(path + ", line " +
+                            std::to_string(doc.LineOf(key.section, key.key).value_or(0)) +
+                            ": [" + std::string(key.section) + "] " + std::string(key.key) +
+                            " = " + Quoted(*value) + " " + problem + "; accepted: " +
+                            AcceptedValues(key));
+      }
+    }
+    // What the file now holds for this key as far as a save is concerned: a refused value
+    // counts as unchanged, so no save replaces the operator's text with the default.
+    loaded_[i] = FormatValue(key, *this);
   }
+  if (!problems_.empty()) throw ConfigValueError(problems_);
 }
 
-std::string TesterConfigStore::Save(Part part) const {
+std::string TesterConfigStore::Save(Part part) {
   const std::string path = Path();
   if (path.empty()) return "Settings not saved: no settings file is set";
-  for (const ConfigKey& key : ConfigKeys()) {
+  const std::span<const ConfigKey> keys = ConfigKeys();
+  for (const ConfigKey& key : keys) {
     if (!Covers(part, key)) continue;
     const std::string problem = WriteProblem(key, *this);
     if (!problem.empty()) return "Settings not saved to " + path + ": " + problem;
@@ -97,15 +117,26 @@ std::string TesterConfigStore::Save(Part part) const {
   if (!text && !error.empty()) return "Settings not saved: " + error;
 
   IniDocument doc = IniDocument::Parse(text.value_or(std::string()));
-  if (doc.Empty()) doc.AppendLines({std::begin(kFileHeader), std::end(kFileHeader)});
-  for (const ConfigKey& key : ConfigKeys()) {
+  const bool fresh = doc.Empty();
+  // What was loaded from another file says nothing about this one.
+  const bool known = path == loaded_path_;
+  if (fresh) doc.AppendLines({std::begin(kFileHeader), std::end(kFileHeader)});
+  std::vector<std::pair<std::size_t, std::string>> written;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const ConfigKey& key = keys[i];
     if (!Covers(part, key)) continue;
+    std::string value = FormatValue(key, *this);
+    // An existing file gets only what changed since it was loaded.
+    if (!fresh && known && loaded_[i] == value) continue;
     if (!doc.HasSection(key.section)) {
       doc.AppendSection(key.section, {"; " + std::string(SectionComment(key.section))});
     }
-    doc.Set(key.section, key.key, FormatValue(key, *this), {"; " + std::string(key.comment)});
+    doc.Set(key.section, key.key, value, {"; " + std::string(key.comment)});
+    written.emplace_back(i, std::move(value));
   }
   if (!WriteFileAtomically(path, doc.Render(), &error)) return "Settings not saved: " + error;
+  Rebase(path);
+  for (auto& [i, value] : written) loaded_[i] = std::move(value);
   return {};
 }
 

@@ -232,7 +232,14 @@ bool Batch::LoadStation(BatchStation& s, const std::string& label) {
     out_ << label << ": station file unreadable (" << error.what() << "), skipped\n";
     return false;
   }
-  for (const std::string& warning : s.config.Warnings()) err_ << "ardentis: " << warning << "\n";
+  for (const std::string& refusal : s.station->setup.refusals) {
+    err_ << "ardentis: " << label << ": " << refusal << "\n";
+  }
+  if (status == kStatusSettingsRefused) {
+    out_ << label << ": " << FormatStatus("settings refused, error code = ", status)
+         << ", skipped\n";
+    return false;
+  }
   if (status != 0) {
     out_ << label << ": golden image " << s.config.DataFlashImageFile << " "
          << FormatStatus("refused, error code = ", status) << ", skipped\n";

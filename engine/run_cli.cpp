@@ -88,7 +88,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
     err << "ardentis: " << error.what() << "\n";
     return kExitCannotStart;
   }
-  for (const std::string& warning : config.Warnings()) err << "ardentis: " << warning << "\n";
+  for (const std::string& refusal : station.setup.refusals) err << "ardentis: " << refusal << "\n";
   if (status != 0) {
     err << FormatStatus("InitCacheFromSetup() returned error code = ", status) << "\n";
     return kExitCannotStart;

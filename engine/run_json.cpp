@@ -111,6 +111,17 @@ std::string RunReportJson(const CompletionReport& report, const RunRecord& recor
     out << "}";
   }
   if (record.date_code) out << ",\"dateCode\":" << *record.date_code;
+  if (!record.image_file.empty()) {
+    out << ",\"imageFile\":" << JsonString(record.image_file)
+        << ",\"imageSha256\":" << JsonString(record.image_sha256);
+  }
+  if (!record.warnings.empty()) {
+    out << ",\"warnings\":[";
+    for (std::size_t i = 0; i < record.warnings.size(); ++i) {
+      out << (i == 0 ? "" : ",") << JsonString(record.warnings[i]);
+    }
+    out << "]";
+  }
   out << "}";
   return out.str();
 }

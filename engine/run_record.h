@@ -21,6 +21,9 @@ struct RunStep {
 };
 
 struct RunRecord {
+  std::vector<std::string> warnings;  // what the station's set-up warned of
+  std::string image_file;         // golden image of the set-up, empty without programming
+  std::string image_sha256;       // its digest, empty when it could not be read
   std::string version_text;       // what the gauge reported, empty when unread
   bool new_main = false;          // the new-main process finished the run
   std::vector<RunStep> steps;

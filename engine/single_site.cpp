@@ -1,10 +1,12 @@
 #include "engine/single_site.h"
 
+#include <charconv>
 #include <limits>
 #include <utility>
 
 #include "common/component_error.h"
 #include "common/rounding.h"
+#include "components/config_values.h"
 #include "components/tester_config_store.h"
 #include "engine/monowire.h"
 #include "engine/station_setup.h"
@@ -13,6 +15,7 @@ namespace tester {
 namespace {
 
 constexpr const char* kIntSensorReadError = "Error reading internal Temperature sensor: ";
+constexpr const char* kReferencesRefused = "Reference values not saved: ";
 
 // A value × 10 (or a difference of tenths) as the 16-bit word it is stored in; one that
 // does not fit is refused rather than wrapped into a wrong offset.
@@ -23,6 +26,44 @@ int16_t TenthsWord(double tenths, const char* what) {
     throw ComponentError(std::string("Overflow: ") + what + " does not fit a 16-bit value");
   }
   return static_cast<int16_t>(rounded);
+}
+
+// A value for the text of a refusal: whole numbers as they are, reals in their shortest form.
+std::string ValueText(double value) {
+  char buffer[64];
+  const std::to_chars_result done = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, done.ptr);
+}
+
+// Why the reference values cannot be stored as the station file holds them; empty when
+// they can. The sensor temperatures nIT and nET (0 = not given) take the reference
+// temperature's range.
+std::string ReferenceProblem(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
+                             float nIT, float nET, int32_t nI) {
+  struct Given {
+    const char* name;
+    const char* key;
+    double value;
+    bool zero_is_unset = false;
+  };
+  const Given given[] = {{"nV", "RefVoltage1", static_cast<double>(nV)},
+                         {"nV2", "RefVoltage2", static_cast<double>(nV2)},
+                         {"nV3", "RefVoltage3", static_cast<double>(nV3)},
+                         {"nV4", "RefVoltage4", static_cast<double>(nV4)},
+                         {"nT", "RefTemperature", nT},
+                         {"nIT", "RefTemperature", nIT, true},
+                         {"nET", "RefTemperature", nET, true},
+                         {"nI", "RefCurrent", static_cast<double>(nI)}};
+  for (const Given& g : given) {
+    if (g.zero_is_unset && g.value == 0) continue;
+    const ConfigKey* key = FindConfigKey(g.key);
+    const std::string problem = key != nullptr ? NumberProblem(*key, g.value) : std::string();
+    if (!problem.empty()) {
+      return std::string(kReferencesRefused) + g.name + " = " + ValueText(g.value) + " " +
+             problem;
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -55,6 +96,7 @@ int32_t SingleSite::DetachLinkpod(const std::string& /*sLinkpodName*/) {
 
 int32_t SingleSite::Execute(std::optional<bool> bWaitTillComplete) {
   if (pending_) return kExecuteRefusedBusy;
+  if (setup_refused_) return kExecuteRefusedSetup;
   if (bWaitTillComplete.value_or(false)) {
     if (running_) return kExecuteRefusedBusy;
     RunNow();
@@ -92,12 +134,20 @@ void SingleSite::RunNow() {
 void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile = sIniFileToUse; }
 
 int32_t SingleSite::InitCacheFromSetup() {
-  return tester::InitCacheFromSetup(station_, Config(), parts_.reports,
-                                    DefaultStationIni(parts_.program_folder, parts_.exe_name));
+  setup_refused_ = false;
+  const Status status = tester::InitCacheFromSetup(
+      station_, Config(), parts_.reports, DefaultStationIni(parts_.program_folder, parts_.exe_name));
+  setup_refused_ = status == kStatusSettingsRefused;
+  return status;
 }
+
+std::string SingleSite::SetupMessage() const { return SetupRefusalText(station_.setup); }
 
 std::string SingleSite::UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4,
                                         float nT, float nIT, float nET, int32_t nI) {
+  // What the station file cannot hold is refused before anything is stored.
+  const std::string problem = ReferenceProblem(nV, nV2, nV3, nV4, nT, nIT, nET, nI);
+  if (!problem.empty()) return problem;
   TesterConfig& config = Config();
   config.RefVoltage1 = nV;
   config.RefVoltage2 = nV2;

@@ -36,6 +36,9 @@ inline constexpr int kInvokerIntervalMs = 10;
 // Execute while a start is already waiting (or synchronously during a run): refused, no run
 // and no completion report (a second run on the same gauge would interleave its transfers).
 inline constexpr int32_t kExecuteRefusedBusy = -2;
+// Execute after an InitCacheFromSetup that refused the station's settings (or before any
+// set-up succeeded after such a refusal): refused, no run and no completion report.
+inline constexpr int32_t kExecuteRefusedSetup = -3;
 
 // What the object works with; all references outlive it.
 struct SingleSiteParts {
@@ -73,8 +76,12 @@ public:
   int32_t Execute(std::optional<bool> bWaitTillComplete);
   void SetIniFile(const std::string& sIniFileToUse);
   // Settings file (default: the program's own .ini), station settings, golden image; the
-  // image check's status (0 without programming). Reports the window title.
+  // image check's status (0 without programming), or kStatusSettingsRefused when a value
+  // of the station file or of Config.ini cannot be read (SetupMessage() names them).
+  // Reports the window title.
   int32_t InitCacheFromSetup();
+  // Why the last InitCacheFromSetup refused the station, a line each; empty when it did not.
+  std::string SetupMessage() const;
   // Stores the reference values, then derives the temperature-sensor offsets from the
   // sensors' readings against nIT / nET (each only when not 0). An error text, empty on
   // success.
@@ -113,6 +120,7 @@ private:
   bool running_ = false;
   bool pending_ = false;
   bool quit_pending_ = false;
+  bool setup_refused_ = false;  // the last set-up refused the station's settings
   int quit_count_ = 0;  // a deferred run started before a Quit does not run after it
 };
 

@@ -4,6 +4,7 @@
 // application folder and the two golden-image caches. One object per station, never
 // global, so several stations can live in one process (tests, the production demo).
 #include <string>
+#include <vector>
 
 #include "calibration/cal_board.h"
 #include "calibration/cal_context.h"
@@ -14,6 +15,18 @@
 #include "platform/event_pump.h"
 
 namespace tester {
+
+// What the last set-up of a station (InitCacheFromSetup) found.
+struct SetupFindings {
+  // Why the station must not test: values of its station file or of Config.ini that
+  // cannot be read, an image that is not the approved one. Empty = set up.
+  std::vector<std::string> refusals;
+  // What a run should show and record: Config.ini values worked around, an image
+  // without a digest.
+  std::vector<std::string> warnings;
+  std::string image_file;    // the golden image checked, as the file system names it
+  std::string image_sha256;  // its digest, when it could be read
+};
 
 class Station {
 public:
@@ -39,6 +52,7 @@ public:
   StationSettings settings;
   GaugeLink link;
   CalBoard board;
+  SetupFindings setup;
 
 private:
   EventPump& pump_;

@@ -14,6 +14,7 @@ namespace tester {
 namespace {
 
 void PrintWarnings(const StationSettings& settings, std::ostream& err) {
+  for (const std::string& error : settings.errors) err << "error: " << error << "\n";
   for (const std::string& warning : settings.warnings) err << "warning: " << warning << "\n";
 }
 
@@ -84,7 +85,9 @@ int RunSettingsVerb(const std::string& program_folder, const std::string& target
   LoadStationSettings(settings, program_folder, target);
   out << FormatStationSettings(settings);
   PrintWarnings(settings, err);
-  return kExitOk;
+  if (settings.errors.empty()) return kExitOk;
+  err << "ardentis: a station with these settings is refused\n";
+  return kExitCannotStart;
 }
 
 int RunIdentifyVerb(GaugeLink& link, StationSettings& settings,

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's console verbs, apart from argument parsing and process set-up so they
 // can be tested on the virtual jig:
-//   settings TARGET       the station settings record loaded for TARGET
+//   settings TARGET       the station settings record loaded for TARGET (2: values refused)
 //   identify [--target T] the version text of the gauge on the first free adapter
 //   survey                every adapter of the jig: its gauge's version text, the check of
 //                         the golden image for it, and its settings

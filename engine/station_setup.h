@@ -23,17 +23,27 @@ std::string DefaultStationIni(const std::string& program_folder, const std::stri
 // folder, where the images are kept.
 std::string ImagePathInFolder(const std::string& program_folder, const std::string& image);
 
-// Loads what runs need, in this order:
+// Loads what runs need, in this order, and notes its findings in station.setup:
 //  1. an empty IniFile becomes `default_ini`;
 //  2. the station configuration from IniFile (a file that cannot be read throws
 //     ComponentError out of this call, as the configuration object does);
 //  3. the station settings of TargetName (a target without settings keeps the defaults);
-//  4. with ProgramDataFlash = 1, the golden image into the cache of the target's family;
+//  4. a value of the station file or of Config.ini that cannot be read refuses the
+//     station: kStatusSettingsRefused, every such value in setup.refusals, the image
+//     caches of the family emptied, nothing else loaded;
+//  5. with ProgramDataFlash = 1, the golden image into the cache of the target's family;
 //     its check's status is the result (0 without programming); a failed check leaves
-//     that cache empty, so a run programs nothing stale (it fails at programming);
-//  5. the window title: the image file and the target's description from "Targets".
+//     that cache empty, so a run programs nothing stale (it fails at programming). An
+//     image that passes is checked against its digest file: a mismatch or an unreadable
+//     digest is kStatusImageFileBadHeader with the reason in setup.refusals; a missing
+//     digest is a warning, or that same refusal when RequireImageDigest = 1;
+//  6. the warnings (Config.ini values worked around, a missing digest) as status reports;
+//  7. the window title: the image file and the target's description from "Targets".
 Status InitCacheFromSetup(Station& station, TesterConfig& config, RunReports& reports,
                           const std::string& default_ini);
+
+// The refusals of a set-up as one text, a line each; empty when it was not refused.
+std::string SetupRefusalText(const SetupFindings& setup);
 
 // The window title of a station: image file, then the description in parentheses.
 std::string StationTitle(const std::string& image_file, const std::string& description);

@@ -74,6 +74,9 @@ void TestSequence::WaitBusIdle() { station_.link.WaitBusIdle(station_.settings.U
 
 void TestSequence::BeginRecord() {
   record_ = RunRecord{};
+  record_.warnings = station_.setup.warnings;
+  record_.image_file = station_.setup.image_file;
+  record_.image_sha256 = station_.setup.image_sha256;
   state_ = RunState{};
   completed_ = false;
   run_start_us_ = station_.Pump().Now();

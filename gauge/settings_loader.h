@@ -1,6 +1,6 @@
 #pragma once
 // Loading the station settings record from Config.ini in the program folder. The file is
-// read anew for every key, so edits between loads are always seen.
+// read anew (once) by every load, so edits between loads are always seen.
 #include <cstdint>
 #include <string>
 
@@ -13,8 +13,9 @@ inline constexpr const char* kStationSettingsFile = "Config.ini";
 
 // Reads every key for target `target` (a version text such as "800.1.02"): the "Delay"
 // keys always; the rest only when the target holds a "." (then kTrue, else kFalse and
-// every other field keeps its previous value). Never fails; problems with values go to
-// settings.warnings.
+// every other field keeps its previous value). Never fails: values it worked around go to
+// settings.warnings, values it could not read to settings.errors (a station with errors
+// must not test).
 int16_t LoadStationSettings(StationSettings& settings, const std::string& program_folder,
                             const std::string& target);
 
@@ -24,7 +25,7 @@ int16_t SplitTargetName(const std::string& target, std::string& device_section,
                         std::string& version_section);
 
 // The layered lookup: the device section's value over `def`, the version section's value
-// over that. Reads the value by the integer rule (leading digits, 0 for a non-number).
+// over that. Reads the value by its leading digits; an entry that is no number is skipped.
 int32_t ReadLayeredInt(const std::string& device_section, const std::string& version_section,
                        const std::string& key, int32_t def, const std::string& file);
 

@@ -6,8 +6,11 @@
 //    outside is rejected: the field keeps what it would have had without that entry (the
 //    layered fallback) and a warning names file, section and key.
 //  - A 32-bit field rejects a value beyond the 32-bit range the same way.
-//  - A value with junk after its digits ("12abc") reads as its leading digits, and a value
-//    not starting with digits reads as 0, as the integer rule has it; both add a warning.
+//  - A value reads by its leading digits, so "1000   ; settle" is 1000: blanks and a ';'
+//    comment may follow the number. Anything else after the digits ("1O00", "12x"), or a
+//    value that does not start with a number ("abc"), cannot be what was meant: the
+//    field keeps its fallback and the load reports an error, which refuses the station.
+//  - The file is read once per load (Snapshot), however many keys it serves.
 //  - DF_PROGROW_SZ of 0 (or below) cannot be a row size: programming divides by it. The
 //    field falls back to 32 with a warning, and the computed delay defaults use 32 too.
 #include <array>
@@ -146,42 +149,61 @@ std::string SettingsFile(const std::string& program_folder) {
   return program_folder + "/" + kStationSettingsFile;
 }
 
-void Warn(std::vector<std::string>* warnings, const std::string& file, std::string_view section,
-          std::string_view key, const std::string& text, const std::string& problem) {
-  if (warnings == nullptr) return;
-  std::string line = file + " [";
-  line.append(section).append("] ").append(key).append("=").append(text).append(": ");
-  warnings->push_back(line + problem);
+// Where a value stands, for messages: file, line, section and key.
+std::string Place(const std::string& file, std::size_t line, std::string_view section,
+                  std::string_view key, const std::string& text) {
+  std::string place = file + ", line " + std::to_string(line) + ": [";
+  place.append(section).append("] ").append(key).append(" = \"").append(text).append("\" ");
+  return place;
+}
+
+// After the number only blanks or a ';' comment.
+bool OnlyCommentAfter(const std::string& text, std::size_t end) {
+  const std::size_t next = text.find_first_not_of(" \t", end);
+  return next == std::string::npos || text[next] == ';';
+}
+
+// Where a load's findings go; either may be null (lookups that only want the value).
+struct Findings {
+  std::vector<std::string>* warnings = nullptr;
+  std::vector<std::string>* errors = nullptr;
+};
+
+void Note(std::vector<std::string>* list, std::string line) {
+  if (list != nullptr) list->push_back(std::move(line));
 }
 
 // One integer read of `key` in `section`, or `fallback` when the entry is missing, empty
 // or rejected (see the decisions at the top of this file).
-int32_t ReadChecked(const std::string& file, std::string_view section, std::string_view key,
-                    int32_t fallback, bool narrow, std::vector<std::string>* warnings) {
-  const profile::RawValue raw = profile::ReadRaw(file, section, key);
+int32_t ReadChecked(const profile::Snapshot& file, const std::string& name,
+                    std::string_view section, std::string_view key, int32_t fallback,
+                    bool narrow, Findings findings) {
+  const profile::Snapshot::Entry raw = file.Find(section, key);
   if (!raw.found || raw.text.empty()) return fallback;
   const profile::IntParse parse = profile::ParseInt(raw.text);
+  const std::string place = Place(name, raw.line, section, key, raw.text);
+  if (!parse.digits || (!parse.clean && !OnlyCommentAfter(raw.text, parse.end))) {
+    Note(findings.errors, place + "is not a whole number (accepted: a decimal number, "
+                                  "optionally followed by a ; comment)");
+    return fallback;
+  }
   if (parse.saturated) {
-    Warn(warnings, file, section, key, raw.text, "beyond the 32-bit range, entry ignored");
+    Note(findings.warnings, place + "is beyond the 32-bit range, entry ignored");
     return fallback;
   }
   if (narrow && (parse.value < kNarrowMin || parse.value > kNarrowMax)) {
-    Warn(warnings, file, section, key, raw.text, "beyond the 16-bit range, entry ignored");
+    Note(findings.warnings, place + "is beyond the 16-bit range (-32768 to 65535), entry ignored");
     return fallback;
   }
-  const auto value = static_cast<int32_t>(parse.value);
-  if (!parse.clean) {
-    Warn(warnings, file, section, key, raw.text, "not a plain number, read as " +
-                                                     std::to_string(value));
-  }
-  return value;
+  return static_cast<int32_t>(parse.value);
 }
 
-int32_t ReadLayeredChecked(const std::string& file, const std::string& device_section,
-                           const std::string& version_section, std::string_view key,
-                           int32_t def, bool narrow, std::vector<std::string>* warnings) {
-  const int32_t from_device = ReadChecked(file, device_section, key, def, narrow, warnings);
-  return ReadChecked(file, version_section, key, from_device, narrow, warnings);
+int32_t ReadLayeredChecked(const profile::Snapshot& file, const std::string& name,
+                           const std::string& device_section, const std::string& version_section,
+                           std::string_view key, int32_t def, bool narrow, Findings findings) {
+  const int32_t from_device =
+      ReadChecked(file, name, device_section, key, def, narrow, findings);
+  return ReadChecked(file, name, version_section, key, from_device, narrow, findings);
 }
 
 // 16-bit fields keep the pattern of what was read: 38505 and -27031 both give 0x9669.
@@ -192,7 +214,7 @@ int16_t NarrowPattern(int32_t value) {
 class SettingsLoad {
 public:
   SettingsLoad(StationSettings& settings, std::string file)
-      : settings_(settings), file_(std::move(file)) {}
+      : settings_(settings), file_(std::move(file)), snapshot_(profile::Snapshot::Load(file_)) {}
 
   void SetSections(std::string device, std::string version) {
     device_ = std::move(device);
@@ -212,17 +234,18 @@ public:
 private:
   int32_t Read(const SettingEntry& entry, int32_t def) {
     const bool narrow = entry.field16 != nullptr;
-    auto* warnings = &settings_.warnings;
+    const Findings findings{&settings_.warnings, &settings_.errors};
     switch (entry.lookup) {
       case Lookup::Delay:
-        return ReadChecked(file_, kDelaySection, entry.key, def, narrow, warnings);
+        return ReadChecked(snapshot_, file_, kDelaySection, entry.key, def, narrow, findings);
       case Lookup::Layered:
-        return ReadLayeredChecked(file_, device_, version_, entry.key, def, narrow, warnings);
+        return ReadLayeredChecked(snapshot_, file_, device_, version_, entry.key, def, narrow,
+                                  findings);
       case Lookup::DeviceOnly:
-        return ReadChecked(file_, device_, entry.key, def, narrow, warnings);
+        return ReadChecked(snapshot_, file_, device_, entry.key, def, narrow, findings);
       case Lookup::PlatformOnly:
-        return ReadChecked(file_, PlatformSectionName(settings_.Platform), entry.key, def,
-                           narrow, warnings);
+        return ReadChecked(snapshot_, file_, PlatformSectionName(settings_.Platform), entry.key,
+                           def, narrow, findings);
     }
     return def;
   }
@@ -261,6 +284,7 @@ private:
 
   StationSettings& settings_;
   std::string file_;
+  profile::Snapshot snapshot_;
   std::string device_;
   std::string version_;
 };
@@ -281,7 +305,8 @@ int16_t SplitTargetName(const std::string& target, std::string& device_section,
 
 int32_t ReadLayeredInt(const std::string& device_section, const std::string& version_section,
                        const std::string& key, int32_t def, const std::string& file) {
-  return ReadLayeredChecked(file, device_section, version_section, key, def, false, nullptr);
+  return ReadLayeredChecked(profile::Snapshot::Load(file), file, device_section, version_section,
+                            key, def, false, Findings{});
 }
 
 // A platform number above 0xFFFF keeps all its digits rather than aliasing another
@@ -295,6 +320,7 @@ std::string PlatformSectionName(int32_t platform) {
 int16_t LoadStationSettings(StationSettings& settings, const std::string& program_folder,
                             const std::string& target) {
   settings.warnings.clear();
+  settings.errors.clear();
   SettingsLoad load(settings, SettingsFile(program_folder));
   std::size_t next = 0;
   for (; next < kSettings.size() && kSettings[next].lookup == Lookup::Delay; ++next) {

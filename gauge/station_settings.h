@@ -87,9 +87,13 @@ struct StationSettings {
   // of every full load.
   int16_t maCommand = 0;
 
-  // Problems met by the last load (values out of range, unreadable numbers), one
-  // line each naming section and key; the load itself never fails.
+  // What the last load noticed but could work around (a value beyond its field's range,
+  // which keeps the value it would have had without that entry), one line each naming
+  // file, line, section and key.
   std::vector<std::string> warnings;
+  // Values the last load could not read as numbers ("1O00", "12x", "abc"): the field holds
+  // its fallback, which nobody chose, so a station with any of these must not test.
+  std::vector<std::string> errors;
 };
 
 // Command-set families (value of COMMANDSET).

@@ -182,7 +182,9 @@ IntParse ParseInt(std::string_view text) {
   for (; i < trimmed.size() && trimmed[i] >= '0' && trimmed[i] <= '9'; ++i) {
     if (magnitude <= kMax + 1) magnitude = magnitude * 10 + (trimmed[i] - '0');
   }
-  result.clean = i > digits_start && i == trimmed.size();
+  result.digits = i > digits_start;
+  result.clean = result.digits && i == trimmed.size();
+  result.end = static_cast<std::size_t>(trimmed.data() - text.data()) + i;
   int64_t value = negative ? -magnitude : magnitude;
   if (value > kMax || value < kMin) {
     value = value > kMax ? kMax : kMin;
@@ -190,6 +192,40 @@ IntParse ParseInt(std::string_view text) {
   }
   result.value = value;
   return result;
+}
+
+namespace {
+
+std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+}  // namespace
+
+Snapshot Snapshot::Load(const std::string& file) {
+  Snapshot snapshot;
+  const std::vector<RawLine> lines = LoadLines(file);
+  std::unordered_map<std::string, Entry>* current = nullptr;  // null: outside or repeated
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const LineMeaning meaning = Classify(lines[i].text);
+    if (meaning.kind == Kind::kSection) {
+      // Only the first section of a name counts.
+      auto [at, added] = snapshot.sections_.try_emplace(LowerName(meaning.name));
+      current = added ? &at->second : nullptr;
+    } else if (meaning.kind == Kind::kKey && current != nullptr) {
+      current->try_emplace(LowerName(meaning.name), Entry{true, std::string(meaning.value), i + 1});
+    }
+  }
+  return snapshot;
+}
+
+Snapshot::Entry Snapshot::Find(std::string_view section, std::string_view key) const {
+  const auto in = sections_.find(LowerName(Trim(section)));
+  if (in == sections_.end()) return {};
+  const auto at = in->second.find(LowerName(Trim(key)));
+  return at == in->second.end() ? Entry{} : at->second;
 }
 
 RawValue ReadRaw(const std::string& file, std::string_view section, std::string_view key) {

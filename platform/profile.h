@@ -9,9 +9,29 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tester::profile {
+
+// One reading of a whole file for many lookups: read and indexed once, so a load of many
+// keys costs one pass over the file however long its lines are. Same rules as the reads
+// below; a missing or unreadable file reads as empty.
+class Snapshot {
+public:
+  static Snapshot Load(const std::string& file);
+
+  struct Entry {
+    bool found = false;
+    std::string text;       // the value as ReadRaw gives it
+    std::size_t line = 0;   // 1-based line number in the file
+  };
+  Entry Find(std::string_view section, std::string_view key) const;
+
+private:
+  // First section of each name (lower-cased) -> first key of each name (lower-cased).
+  std::unordered_map<std::string, std::unordered_map<std::string, Entry>> sections_;
+};
 
 // Integer read: the value's leading decimal digits (after blanks and an optional sign);
 // a value not starting with digits gives 0; a missing key, section or file, or an empty
@@ -24,6 +44,8 @@ struct IntParse {
   int64_t value = 0;        // leading-digits value, saturated to the 32-bit range
   bool clean = true;        // the whole text was one decimal number
   bool saturated = false;   // the digits exceeded the 32-bit range
+  bool digits = false;      // the text starts (after blanks and a sign) with a digit
+  std::size_t end = 0;      // offset in the text just past the last digit read
 };
 IntParse ParseInt(std::string_view text);
 

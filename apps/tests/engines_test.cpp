@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
@@ -19,6 +20,7 @@
 
 #include "apps/tests/engine_jig.h"
 #include "apps/tests/raw_engine.h"
+#include "common/status_codes.h"
 #include "engine/single_site.h"
 #include "platform/automation/rpc_message.h"
 #include "platform/automation/single_site_client.h"
@@ -475,6 +477,24 @@ TEST_F(RawEngineLines, ALineBeyondOneMebibyteIsAnsweredAndTheNextLineIsRead) {
   EXPECT_EQ(ErrorCode(response), kRpcParseError);
   EXPECT_EQ(ErrorMessage(response), "line too long");
   ExpectServing(engine, 3);
+}
+
+TEST_F(RawEngineLines, AStationFileWithAMistypedValueIsRefusedWithItsReason) {
+  RawEngine engine(jig_.Environment());
+  engine.Request(1, "AttachLinkpod", R"({"sLinkpodID":""})");
+  engine.ResponseTo(1);
+  const std::string file = jig_.Root() + "/Mistyped.ini";
+  std::ofstream(file) << "[Target]\nTargetName=800.1.02\n[Steps]\nProgramDataFlash=yes\n";
+  engine.Request(2, "SetIniFile", R"({"sIniFileToUse":")" + file + R"("})");
+  engine.ResponseTo(2);
+  engine.Request(3, "InitCacheFromSetup");
+  const QJsonObject result = engine.ResponseTo(3).value("result").toObject();
+  EXPECT_EQ(result.value("value").toInt(), kStatusSettingsRefused);
+  EXPECT_EQ(result.value("message").toString().toStdString(),
+            file + ", line 4: [Steps] ProgramDataFlash = \"yes\" is not 0 or 1; accepted: 0 or 1");
+  engine.Request(4, "Execute", R"({"bWaitTillComplete":false})");
+  EXPECT_EQ(engine.ResponseTo(4).value("result").toObject().value("value").toInt(), -3);
+  ExpectServing(engine, 5);
 }
 
 TEST_F(RawEngineLines, AMemberFailingInsideTheEngineIsCallFailedWithItsReason) {

@@ -59,11 +59,11 @@ TEST(StatusCodes, CalibrationStatusBitsMapToTheirCodes) {
 }
 
 TEST(StatusCodes, OwnCodesAreToldFromControlStatuses) {
-  for (Status own : {1, 51, 52, 53, 54, 55, 65, 772, 5001, 5020, 5039, 65538, 65560, 65617}) {
+  for (Status own : {1, 51, 52, 53, 54, 55, 56, 65, 772, 5001, 5020, 5039, 65538, 65560, 65617}) {
     EXPECT_TRUE(IsOwnCode(own)) << own;
   }
   // Success, control statuses, and the first value past each range edge.
-  for (Status other : {0, -1, -772, 2, 50, 56, 64, 66, 771, 773, 5000, 5040, 65536, 65537,
+  for (Status other : {0, -1, -772, 2, 50, 57, 64, 66, 771, 773, 5000, 5040, 65536, 65537,
                        65618, 0x7FFFFFFF}) {
     EXPECT_FALSE(IsOwnCode(other)) << other;
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <limits>
 
@@ -81,7 +82,7 @@ void ExpectSameProperties(const TesterConfigProperties& a, const TesterConfigPro
   EXPECT_SAME(IntTSCalEnabled); EXPECT_SAME(CalBoardOffset); EXPECT_SAME(CalParamL);
   EXPECT_SAME(CalParamE); EXPECT_SAME(CalSimultaneous); EXPECT_SAME(CellCount);
   EXPECT_SAME(IntSensorAddress); EXPECT_SAME(WriteMfrDate); EXPECT_SAME(WriteMfrData);
-  EXPECT_SAME(WriteSerialNumber); EXPECT_SAME(DataFlashImageFile); EXPECT_SAME(LogFile);
+  EXPECT_SAME(WriteSerialNumber); EXPECT_SAME(DataFlashImageFile); EXPECT_SAME(LogFile); EXPECT_SAME(RequireImageDigest);
   EXPECT_SAME(NominalSenseResistor); EXPECT_SAME(SenseResistorTolerance);
   EXPECT_SAME(NominalCellGain); EXPECT_SAME(CellGainTolerance); EXPECT_SAME(VoltageWindow);
   EXPECT_SAME(TempOffsetTolerance); EXPECT_SAME(IssuesParam); EXPECT_SAME(MonowireMode);
@@ -155,7 +156,7 @@ TEST(ConfigDefaults, MissingFileAndMissingKeysGiveDefaults) {
   config.IniFile = dir.File("never-written");
   EXPECT_NO_THROW(config.LoadConfig());
   ExpectSameProperties(config, Defaults());
-  EXPECT_THAT(config.Warnings(), IsEmpty());
+  EXPECT_THAT(config.Problems(), IsEmpty());
 
   // A later load of a thin file does not keep values of the earlier one.
   config.IniFile = dir.Write("full", "[Target]\nCellCount=3\n[Steps]\nProgramDataFlash=1\n");
@@ -177,7 +178,7 @@ TEST(ConfigRoundTrip, EveryPropertySurvivesSaveAndLoad) {
   TesterConfigStore loaded;
   loaded.IniFile = saved.IniFile;
   loaded.LoadConfig();
-  EXPECT_THAT(loaded.Warnings(), IsEmpty());
+  EXPECT_THAT(loaded.Problems(), IsEmpty());
   ExpectSameProperties(loaded, saved);
 
   // Saving what was loaded changes nothing in the file.
@@ -369,24 +370,36 @@ TEST(ConfigBadInput, RejectedValuesKeepTheirDefaultAndAreReported) {
                              "[Station]\n"
                              "IntSensorAddress=300\n"
                              "ExtTempOffset=\t7 \n");
-  config.LoadConfig();
+  const std::string before = dir.Read("bad");
+  EXPECT_THROW(config.LoadConfig(), ConfigValueError);
   ExpectSameProperties(config, [] {
     TesterConfigProperties p = Defaults();
     p.ExtTempOffset = 7;
     return p;
   }());
-  ASSERT_THAT(config.Warnings(), SizeIs(12));
-  EXPECT_THAT(config.Warnings()[0],
-              AllOf(HasSubstr(dir.File("bad")), HasSubstr("[Target] CellCount = \"9\""),
-                    HasSubstr("outside 1 to 4"), HasSubstr("default 1")));
-  EXPECT_THAT(config.Warnings()[1], HasSubstr("ProgramDataFlash = \"yes\" is not 0 or 1"));
-  EXPECT_THAT(config.Warnings()[10], HasSubstr("RefCurrent = \"40000\" is outside -32767"));
-  EXPECT_THAT(config.Warnings()[9], HasSubstr("RefTemperature = \"abc\" is not a number"));
+  ASSERT_THAT(config.Problems(), SizeIs(12));
+  EXPECT_THAT(config.Problems()[0],
+              AllOf(HasSubstr(dir.File("bad") + ", line 2: [Target] CellCount = \"9\""),
+                    HasSubstr("outside 1 to 4"), HasSubstr("accepted: whole numbers 1 to 4")));
+  EXPECT_THAT(config.Problems()[1],
+              HasSubstr("line 5: [Steps] ProgramDataFlash = \"yes\" is not 0 or 1"));
+  EXPECT_THAT(config.Problems()[10], HasSubstr("RefCurrent = \"40000\" is outside -32767"));
+  EXPECT_THAT(config.Problems()[9], HasSubstr("RefTemperature = \"abc\" is not a number"));
 
-  // Warnings belong to the last load only.
+  // A save writes only what changed: the operator's mistyped values stay for him to see.
+  config.NextSerialNumber = 4711;
+  ASSERT_EQ(config.SaveConfig(), "");
+  const std::string after = dir.Read("bad");
+  EXPECT_THAT(after, HasSubstr("ProgramDataFlash=yes\n"));
+  EXPECT_THAT(after, HasSubstr("CellCount=9\n"));
+  EXPECT_THAT(after, HasSubstr("NextSerialNumber=4711"));
+  EXPECT_EQ(std::count(after.begin(), after.end(), '\n'),
+            std::count(before.begin(), before.end(), '\n') + 5);  // the new [Serial] part
+
+  // Problems belong to the last load only.
   config.IniFile = dir.File("absent");
   config.LoadConfig();
-  EXPECT_THAT(config.Warnings(), IsEmpty());
+  EXPECT_THAT(config.Problems(), IsEmpty());
 }
 
 TEST(ConfigBadInput, RealsTakeOnlyAPointAndFiniteValues) {
@@ -395,13 +408,17 @@ TEST(ConfigBadInput, RealsTakeOnlyAPointAndFiniteValues) {
   for (const char* text : {"25,5", "nan", "inf", "1e9", "", "25.5.1", "0x19", " "}) {
     config.IniFile = dir.Write("t", std::string("[References]\nRefTemperature=") + text + "\n");
     config.RefTemperature = 99.0f;
-    config.LoadVTIConfig();
+    if (std::string_view(text).find_first_not_of(' ') == std::string_view::npos) {
+      config.LoadVTIConfig();  // empty: absent
+    } else {
+      EXPECT_THROW(config.LoadVTIConfig(), ConfigValueError) << text;
+    }
     EXPECT_EQ(config.RefTemperature, 0.0f) << text;
   }
   config.IniFile = dir.Write("t", "[References]\nRefTemperature = +24.25\n");
   config.LoadVTIConfig();
   EXPECT_EQ(config.RefTemperature, 24.25f);
-  EXPECT_THAT(config.Warnings(), IsEmpty());
+  EXPECT_THAT(config.Problems(), IsEmpty());
 }
 
 TEST(ConfigBadInput, GarbageLinesAndBinaryDataDoNotBreakALoad) {
@@ -493,13 +510,13 @@ TEST(ConfigDemoFiles, DemoFilesLoadCleanlyWithEveryStepOn) {
   TesterConfigStore global;
   global.IniFile = std::string(TESTER_SOURCE_DIR) + "/demo/global.ini";
   global.LoadGlobalConfig();
-  EXPECT_THAT(global.Warnings(), IsEmpty());
+  EXPECT_THAT(global.Problems(), IsEmpty());
   EXPECT_EQ(global.TargetName, "800.1.02");
 
   TesterConfigStore station;
   station.IniFile = std::string(TESTER_SOURCE_DIR) + "/demo/Station1.ini";
   station.LoadConfig();
-  EXPECT_THAT(station.Warnings(), IsEmpty());
+  EXPECT_THAT(station.Problems(), IsEmpty());
   for (int16_t step : {station.ProgramDataFlash, station.VoltageCalEnabled,
                        station.CurrentCalEnabled, station.TemperatureCalEnabled,
                        station.WriteSerialNumber, station.WriteMfrData, station.WriteMfrDate}) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "components/image_digest.h"
 #include "gauge/gauge_identity.h"
 #include "gauge/gauge_link.h"
 #include "gauge/image_file.h"
@@ -197,6 +198,12 @@ bool WriteStationImage(SimControl& control, const AdapterDescription& adapter,
   std::string error;
   if (!WriteImageFile(path, MakeImageRecord(identity, data, layout, settings), layout, error)) {
     std::fprintf(stderr, "Error Writing to file: %s\n%s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  // The digest beside the image is what the stations check the image against.
+  if (!WriteImageDigest(path, error)) {
+    std::fprintf(stderr, "Error Writing to file: %s\n%s\n", DigestFileFor(path).c_str(),
+                 error.c_str());
     return false;
   }
   std::printf("%s: command set %d, %s layout, identity 0x%06X, %zu bytes read\n", path.c_str(),

@@ -234,6 +234,97 @@ TEST_F(SingleSiteTest, UnreadableSettingsFileIsAnErrorOfTheCall) {
   EXPECT_THROW(site->InitCacheFromSetup(), ComponentError);
 }
 
+// The demo station file with one line replaced; the file's text.
+std::string Edited(const std::string& text, const std::string& from, const std::string& to) {
+  std::string out = text;
+  const std::size_t at = out.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) out.replace(at, from.size(), to);
+  return out;
+}
+
+TEST_F(SingleSiteTest, MistypedSettingsRefuseTheStationAndStayAsWritten) {
+  Attach();
+  const std::string original = folder.Read("Station1.ini");
+  std::string text = original;
+  text = Edited(text, "ProgramDataFlash=1", "ProgramDataFlash=yes");
+  text = Edited(text, "CellCount=3", "CellCount=9");
+  text = Edited(text, "VoltageCalEnabled=1", "VoltageCalEnabled=l");
+  text = Edited(text, "NoSerialOnFail=1", "NoSerialOnFail=on");
+  folder.Write("Station1.ini", text);
+  site->SetIniFile(folder.File("Station1.ini"));
+  EXPECT_EQ(site->InitCacheFromSetup(), kStatusSettingsRefused);
+  const std::string message = site->SetupMessage();
+  EXPECT_NE(message.find(folder.File("Station1.ini") + ", line 13: [Target] CellCount = \"9\""),
+            std::string::npos) << message;
+  EXPECT_NE(message.find("ProgramDataFlash = \"yes\" is not 0 or 1; accepted: 0 or 1"),
+            std::string::npos) << message;
+  EXPECT_NE(message.find("VoltageCalEnabled"), std::string::npos);
+  EXPECT_NE(message.find("NoSerialOnFail"), std::string::npos);
+  // Nothing runs with settings nobody chose, and the file keeps what the operator wrote.
+  EXPECT_EQ(site->Execute(true), kExecuteRefusedSetup);
+  EXPECT_EQ(site->Execute(false), kExecuteRefusedSetup);
+  clock.WaitMs(100);
+  EXPECT_TRUE(reports.completions.empty());
+  EXPECT_EQ(folder.Read("Station1.ini"), text);
+
+  // A value of Config.ini that is no number refuses it as well ("1O00" with a letter O);
+  // digits followed by a comment still read as the number.
+  folder.Write("Station1.ini", original);
+  const std::string config = folder.Read("Config.ini");
+  folder.Write("Config.ini", "[Delay]\nCB_V_SETTLE=1O00\nCB_I_SETTLE=1000   ; settle\n" + config);
+  EXPECT_EQ(site->InitCacheFromSetup(), kStatusSettingsRefused);
+  EXPECT_NE(site->SetupMessage().find("line 2: [Delay] CB_V_SETTLE = \"1O00\""),
+            std::string::npos) << site->SetupMessage();
+  folder.Write("Config.ini", "[Delay]\nCB_I_SETTLE=1000   ; settle\n" + config);
+  EXPECT_EQ(site->InitCacheFromSetup(), 0);
+  EXPECT_EQ(site->SetupMessage(), "");
+  EXPECT_EQ(site->StationContext().settings.CB_I_SETTLE, 1000);
+  EXPECT_EQ(site->Execute(true), 0);
+  EXPECT_EQ(reports.completions.size(), 1u);
+}
+
+TEST_F(SingleSiteTest, TheGoldenImageMustMatchItsDigest) {
+  Attach();
+  site->SetIniFile(folder.File("Station1.ini"));
+  std::string image = folder.Read("Tester_800.1.02.rom");
+  image[1000] = static_cast<char>(image[1000] ^ 0x01);  // one bit of the data flash
+  folder.Write("Tester_800.1.02.rom", image);
+  EXPECT_EQ(site->InitCacheFromSetup(), kStatusImageFileBadHeader);
+  EXPECT_NE(site->SetupMessage().find("does not match its digest"), std::string::npos)
+      << site->SetupMessage();
+
+  // Without a digest the image is taken, with a warning shown and kept in the run's record ...
+  std::filesystem::remove(folder.File("Tester_800.1.02.rom.sha256"));
+  EXPECT_EQ(site->InitCacheFromSetup(), 0);
+  ASSERT_FALSE(reports.statuses.empty());
+  EXPECT_NE(reports.statuses.back().find("has no digest file"), std::string::npos);
+  EXPECT_EQ(site->Execute(true), 0);
+  ASSERT_EQ(site->LastRun().warnings.size(), 1u);
+  EXPECT_NE(site->LastRun().warnings[0].find("Tester_800.1.02.rom.sha256"), std::string::npos);
+  EXPECT_EQ(site->LastRun().image_sha256.size(), 64u);
+
+  // ... unless the station file requires one.
+  folder.Write("Station1.ini", Edited(folder.Read("Station1.ini"), "[Files]",
+                                      "[Files]\nRequireImageDigest=1"));
+  EXPECT_EQ(site->InitCacheFromSetup(), kStatusImageFileBadHeader);
+  EXPECT_NE(site->SetupMessage().find("requires one"), std::string::npos);
+}
+
+TEST_F(SingleSiteTest, ReferenceValuesTheFileCannotHoldAreRefusedAndNothingIsSaved) {
+  AttachAndLoad();
+  const std::string before = folder.Read("Station1.ini");
+  EXPECT_EQ(site->UpdateVTIConfig(-5, 7400, 11100, 14800, 25.0f, 0, 0, 2000),
+            "Reference values not saved: nV = -5 is outside 0 to 65535");
+  EXPECT_EQ(site->UpdateVTIConfig(3700, 7400, 11100, 14800, 3e38f, 0, 0, 2000).rfind(
+                "Reference values not saved: nT = 3", 0), 0u);
+  EXPECT_NE(site->UpdateVTIConfig(3700, 7400, 11100, 14800, 25.0f, 0, 0, -2147483647 - 1)
+                .find("nI = -2147483648 is outside -32767 to 32767"), std::string::npos);
+  EXPECT_NE(site->UpdateVTIConfig(3700, 7400, 11100, 14800, 25.0f, 1e9f, 0, 2000).find("nIT"),
+            std::string::npos);
+  EXPECT_EQ(folder.Read("Station1.ini"), before);
+}
+
 TEST_F(SingleSiteTest, ReferenceValuesAreStoredAndSensorOffsetsDerived) {
   AttachAndLoad();
   TesterConfig& config = site->Config();

@@ -76,8 +76,10 @@ TEST_F(StationCliTest, SettingsOfAnEmptyFolderAreTheDefaults) {
 
 TEST_F(StationCliTest, SettingsWarnAboutValuesTheyCannotUse) {
   WriteConfig("[800D]\nCOMMANDSET=seven\nDF_IMAGE_SZ=99999999999\nQZMAC=70000\n");
-  EXPECT_EQ(RunSettingsVerb(Home(), "800.1.02", out_, err_), kExitOk);
-  EXPECT_NE(out_.str().find("COMMANDSET=0\n"), std::string::npos);
+  EXPECT_EQ(RunSettingsVerb(Home(), "800.1.02", out_, err_), kExitCannotStart);
+  EXPECT_NE(out_.str().find("COMMANDSET=1\n"), std::string::npos) << "no number: refused";
+  EXPECT_NE(err_.str().find("error: "), std::string::npos);
+  EXPECT_NE(err_.str().find("line 2: [800D] COMMANDSET"), std::string::npos) << err_.str();
   EXPECT_NE(out_.str().find("QZMAC=0\n"), std::string::npos) << "out of range: default kept";
   EXPECT_NE(err_.str().find("QZMAC"), std::string::npos);
   EXPECT_NE(err_.str().find("DF_IMAGE_SZ"), std::string::npos);

@@ -166,34 +166,43 @@ DF_IMAGE_SZ=100000
 
 TEST_F(SettingsTest, MalformedValues) {
   WriteConfig(R"([Delay]
-CB_V_SETTLE=abc
-CB_I_SETTLE=12abc
+CB_V_SETTLE=1O00
+CB_I_SETTLE=1000   ; settle time
 USB_RESP_TIME=99999999999
 LOAD_VI_SETTLE=
 [800D]
 DateOffset=70000
 SerialOffset=20
+GG_FWEXEC=abc
 [800_1_02]
 SerialOffset=-40000
+CalWr=12x ; ms
 )");
   Load();
-  EXPECT_EQ(settings.CB_V_SETTLE, 0);        // not a number reads as 0 ...
-  EXPECT_EQ(WarningsAbout("[Delay] CB_V_SETTLE=abc"), 1);
-  EXPECT_EQ(settings.CB_I_SETTLE, 12);       // ... junk after digits as the digits
-  EXPECT_EQ(WarningsAbout("[Delay] CB_I_SETTLE=12abc"), 1);
-  EXPECT_EQ(settings.USB_RESP_TIME, 1);      // beyond 32 bits: rejected
+  // Digits followed by anything but a comment, or no digits at all: an error each, the
+  // field at its fallback.
+  EXPECT_EQ(settings.CB_V_SETTLE, 1000);
+  EXPECT_EQ(settings.GG_FWEXEC, 600);
+  EXPECT_EQ(settings.CalWr, 30);
+  ASSERT_EQ(settings.errors.size(), 3u);
+  EXPECT_NE(settings.errors[0].find("Config.ini, line 2: [Delay] CB_V_SETTLE = \"1O00\""),
+            std::string::npos);
+  EXPECT_NE(settings.errors[1].find("line 9: [800D] GG_FWEXEC"), std::string::npos);
+  EXPECT_NE(settings.errors[2].find("line 12: [800_1_02] CalWr"), std::string::npos);
+  EXPECT_EQ(settings.CB_I_SETTLE, 1000);     // a trailing comment is allowed
+  EXPECT_EQ(settings.USB_RESP_TIME, 1);      // beyond 32 bits: rejected with a warning
   EXPECT_EQ(WarningsAbout("[Delay] USB_RESP_TIME"), 1);
   EXPECT_EQ(settings.LOAD_VI_SETTLE, 200);   // empty: the default, no warning
   EXPECT_EQ(settings.DateOffset, 10);        // beyond 16 bits: rejected
-  EXPECT_EQ(WarningsAbout("[800D] DateOffset=70000"), 1);
+  EXPECT_EQ(WarningsAbout("line 7: [800D] DateOffset = \"70000\""), 1);
   EXPECT_EQ(settings.SerialOffset, 20);      // the layer below stays
-  EXPECT_EQ(WarningsAbout("[800_1_02] SerialOffset=-40000"), 1);
-  EXPECT_EQ(settings.warnings.size(), 5u);
-  EXPECT_EQ(WarningsAbout("Config.ini"), 5);
+  EXPECT_EQ(WarningsAbout("[800_1_02] SerialOffset"), 1);
+  EXPECT_EQ(settings.warnings.size(), 3u);
 
   WriteConfig("");
   Load();
-  EXPECT_TRUE(settings.warnings.empty());  // warnings are those of the last load
+  EXPECT_TRUE(settings.warnings.empty());  // findings are those of the last load
+  EXPECT_TRUE(settings.errors.empty());
 }
 
 TEST_F(SettingsTest, TargetNameSplitsIntoDeviceAndVersionSections) {

@@ -26,6 +26,10 @@ public:
   virtual int32_t Execute(std::optional<bool> bWaitTillComplete) = 0;
   virtual void SetIniFile(const std::string& sIniFileToUse) = 0;
   virtual int32_t InitCacheFromSetup() = 0;
+  // Why the last InitCacheFromSetup refused the station (its result kStatusSettingsRefused
+  // or an image refusal), a line each; empty when it did not. Not a member of its own on
+  // the wire: it travels as "message" in InitCacheFromSetup's result.
+  virtual std::string SetupMessage() = 0;
   virtual std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4,
                                       float nT, float nIT, float nET, int32_t nI) = 0;
   virtual int32_t CBFlashLEDs(bool bFlash) = 0;
@@ -55,6 +59,7 @@ public:
   }
   void SetIniFile(const std::string& sIniFileToUse) override { site_.SetIniFile(sIniFileToUse); }
   int32_t InitCacheFromSetup() override { return site_.InitCacheFromSetup(); }
+  std::string SetupMessage() override { return site_.SetupMessage(); }
   std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
                               float nIT, float nET, int32_t nI) override {
     return site_.UpdateVTIConfig(nV, nV2, nV3, nV4, nT, nIT, nET, nI);

@@ -46,7 +46,10 @@ void BindRunMembers(AutomationServer& server, SingleSiteApi& site) {
     return {{"value", QJsonValue()}, {"sIniFileToUse", Text(file)}};
   }));
   server.SetMethod("InitCacheFromSetup", Member([&site](RpcParams&) -> QJsonObject {
-    return {{"value", site.InitCacheFromSetup()}};
+    QJsonObject result{{"value", site.InitCacheFromSetup()}};
+    const std::string message = site.SetupMessage();
+    if (!message.empty()) result.insert("message", Text(message));
+    return result;
   }));
   server.SetMethod("SetToMonowireMode", Member([&site](RpcParams& p) -> QJsonObject {
     const int16_t mode = p.Int16("nMonowireMode");

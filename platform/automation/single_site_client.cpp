@@ -35,6 +35,7 @@ public:
 
   EngineTimeouts timeouts;
   QProcess process;
+  std::string setup_message;  // "message" of the last InitCacheFromSetup
 
 private:
   void ServeEvents();
@@ -246,9 +247,15 @@ void SingleSiteClient::SetIniFile(const std::string& sIniFileToUse) {
 
 int32_t SingleSiteClient::InitCacheFromSetup() {
   const char* method = "InitCacheFromSetup";
+  impl_->setup_message.clear();
   const QJsonObject result = impl_->Call(method, {}, impl_->timeouts.call_ms);
-  return impl_->Answer(method, result, [](RpcParams& p) { return p.Int32("value"); });
+  const int32_t status =
+      impl_->Answer(method, result, [](RpcParams& p) { return p.Int32("value"); });
+  impl_->setup_message = result.value("message").toString().toStdString();
+  return status;
 }
+
+std::string SingleSiteClient::SetupMessage() { return impl_->setup_message; }
 
 std::string SingleSiteClient::UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4,
                                               float nT, float nIT, float nET, int32_t nI) {

@@ -59,6 +59,7 @@ public:
   int32_t Execute(std::optional<bool> bWaitTillComplete) override;
   void SetIniFile(const std::string& sIniFileToUse) override;
   int32_t InitCacheFromSetup() override;
+  std::string SetupMessage() override;  // from the last InitCacheFromSetup's answer
   std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
                               float nIT, float nET, int32_t nI) override;
   int32_t CBFlashLEDs(bool bFlash) override;

@@ -46,6 +46,7 @@ public:
     server_.SetWindowTitle("Tester_800.1.02.rom (" + ini_ + ")");
     return ini_.empty() ? 5 : 0;
   }
+  std::string SetupMessage() override { return ini_.empty() ? "no station file set" : ""; }
   std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
                               float nIT, float nET, int32_t nI) override {
     // Echoes what arrived, so the test sees every value crossed intact.
