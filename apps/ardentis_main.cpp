@@ -54,7 +54,8 @@ options:
 
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
-  TESTER_BUS    sim (default), sim:<jig file>, replay:<trace file>
+  TESTER_BUS    sim (default), sim:<jig file>, replay:<trace file> (run: a run
+                that leaves the trace or stops short of its end exits 1)
   TESTER_TRACE  write every gauge operation to this file ({pid} = process id);
                 batch: one file per station, the file name followed by .1, .2, ...
   TESTER_CLOCK  virtual: waits take no real time

@@ -12,6 +12,7 @@
 #include "engine/station_setup.h"
 #include "engine/test_sequence.h"
 #include "platform/headless_dialogs.h"
+#include "platform/replay_verdict.h"
 
 namespace tester {
 namespace {
@@ -105,6 +106,11 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   const CompletionReport& report = *reports.completion;
   AdvanceSerial(config, report, err);
   out << RunReportJson(report, sequence.Record(), adapter) << "\n";
+  // A replayed run that left its trace, or stopped short of its end, failed whatever the
+  // pack's verdict: the trace is the regression test.
+  const std::vector<std::string> shortfall = ReplayShortfall(control);
+  for (const std::string& line : shortfall) err << "ardentis: replay: " << line << "\n";
+  if (!shortfall.empty()) return kExitGaugeFailed;
   return report.nErrCode == 0 ? kExitOk : kExitGaugeFailed;
 }
 

@@ -1,10 +1,10 @@
 #include "engine/target_list.h"
 
 #include <algorithm>
-#include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/profile_text.h"
 
@@ -67,16 +67,18 @@ bool TargetList::Load(const std::string& program_folder) {
   selected_ = kNoLine;
   chosen_ = kNoLine;
   cancelled_ = true;
+  load_error_.clear();
 
-  std::ifstream file(NativePath(JoinProgramPath(program_folder, kTargetsFileName)),
-                     std::ios::binary);
-  if (!file) {
+  // Read like every other file of the program folder: a pipe or a device (a Targets file
+  // that is a FIFO, or a link to /dev/zero) is refused at once instead of blocking the
+  // station or filling its memory.
+  std::optional<std::string> whole =
+      ReadWholeFile(NativePath(JoinProgramPath(program_folder, kTargetsFileName)), &load_error_);
+  if (!whole) {
     Fail();
     return false;
   }
-  std::ostringstream whole;
-  whole << file.rdbuf();
-  std::string text = whole.str();
+  std::string text = std::move(*whole);
   if (text.starts_with(profile_text::kUtf8Bom)) text.erase(0, profile_text::kUtf8Bom.size());
 
   std::istringstream in(text);

@@ -38,6 +38,9 @@ public:
   const std::vector<std::string>& Lines() const { return lines_; }
   const std::vector<std::string>& Keys() const { return keys_; }
   bool LoadFailed() const { return load_failed_; }
+  // Why the file could not be read ("cannot read <path>: not a regular file"); empty when
+  // it was read, even if a line of it was unreadable.
+  const std::string& LoadError() const { return load_error_; }
 
   // True when a key equals `version` without regard to letter case.
   bool IsSupportedTarget(std::string_view version) const;
@@ -69,6 +72,7 @@ private:
   std::vector<std::string> lines_;
   std::vector<std::string> keys_;
   bool load_failed_ = false;
+  std::string load_error_;
   int selected_ = kNoLine;
   int chosen_ = kNoLine;
   bool cancelled_ = true;

@@ -37,19 +37,14 @@ bool SameBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, int16_t l
   return std::equal(a.begin(), a.begin() + count, b.begin());
 }
 
-// Reads the block back until it equals what was written or 2 s have passed.
+// Reads the class block back until it equals what was written or 2 s have passed. No
+// wait between reads: each block read already gives the gauge 120 ms.
 Status ConfirmClassBlock(GaugeLink& link, std::span<const uint8_t> written, int16_t cls,
                          int32_t offset, int16_t length, int32_t& attempts) {
-  const double start = link.TimerNow();
-  for (;;) {
-    ++attempts;
-    DFBlockBuffer read{};
-    int16_t got = 0;
-    const Status status = ReadDFBlock(link, read, cls, offset, got);
-    if (status != 0) return status;
-    if (SameBytes(written, read, length)) return 0;
-    if (link.ElapsedSeconds(start) >= kReadBackTimeoutS) return kStatusDfWriteUnconfirmed;
-  }
+  return ConfirmBlockWrite(link, written, length, attempts,
+                           [&](std::span<uint8_t> buffer, int16_t& got) {
+                             return ReadDFBlock(link, buffer, cls, offset, got);
+                           });
 }
 
 // ------------------------------------------------------------------ absolute blocks
@@ -125,6 +120,26 @@ struct AbsoluteBlocks {
 };
 
 }  // namespace
+
+Status ConfirmBlockWrite(GaugeLink& link, std::span<const uint8_t> written, int16_t length,
+                         int32_t& attempts, const DFBlockReader& read, int retry_wait_ms) {
+  // The read-back lands in a block buffer: a longer comparison would read past it.
+  if (length > kDFBlockBufferSize || static_cast<std::size_t>(std::max<int16_t>(length, 0)) >
+                                         written.size()) {
+    return kStatusDfPositionOutOfBlock;
+  }
+  const double start = link.TimerNow();
+  for (;;) {
+    ++attempts;
+    DFBlockBuffer buffer{};
+    int16_t got = 0;
+    const Status status = read(buffer, got);
+    if (status != 0) return status;
+    if (SameBytes(written, buffer, length)) return 0;
+    if (link.ElapsedSeconds(start) >= kReadBackTimeoutS) return kStatusDfWriteUnconfirmed;
+    if (retry_wait_ms > 0) link.WaitMs(retry_wait_ms);
+  }
+}
 
 bool PutWordBE(std::span<uint8_t> buffer, int32_t offset, int16_t value) {
   if (offset < 0) return false;

@@ -14,6 +14,7 @@
 // written, so no byte outside the value's block is ever changed.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -37,6 +38,17 @@ struct DFValue {
   DFValueType type = DFValueType::Int16;
   int32_t value = 0;
 };
+
+// Reads a block into the buffer and sets the count read: one read-back of a written block.
+using DFBlockReader = std::function<Status(std::span<uint8_t> buffer, int16_t& length)>;
+
+// The read-back loop of every gauge-mode block write: counts an attempt, reads the block
+// with `read`, and gives 0 once its first `length` bytes equal `written`; a failed read
+// ends the loop with its status; a difference once kReadBackTimeoutS have passed since
+// the first read gives kStatusDfWriteUnconfirmed. `retry_wait_ms` is waited (through the
+// event pump) before each read after the first.
+Status ConfirmBlockWrite(GaugeLink& link, std::span<const uint8_t> written, int16_t length,
+                         int32_t& attempts, const DFBlockReader& read, int retry_wait_ms = 0);
 
 // Stores `value` big-endian at position offset mod 32 (high byte) and the byte after it,
 // each only where it falls inside `buffer`. True when both bytes were stored.

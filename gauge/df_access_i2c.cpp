@@ -14,6 +14,9 @@ constexpr uint8_t kRegBlock = 0x40;   // first of the 32 block bytes
 constexpr uint8_t kRegCommit = 0x60;  // checksum byte; writing it commits the block
 constexpr uint8_t kRegControl = 0x00; // answers again once the commit is done
 constexpr int kMaxByte = 0xFF;
+// Between read-backs of a committed block that still differs: the pace the SMBus
+// read-back keeps through its block reads (ReadBlock gives the gauge 120 ms).
+constexpr int kReadBackRetryMs = 120;
 
 // Class and block index each travel as one byte.
 bool Addressable(int16_t cls, int32_t offset) {
@@ -92,8 +95,17 @@ Status WriteDFBlockI2C(GaugeLink& link, std::span<const uint8_t> buffer, int16_t
     const uint8_t checksum = BlockCommitChecksum(buffer.first(static_cast<std::size_t>(length)));
     status = link.WriteRegByte(kRegCommit, checksum, kAddrRegGauge);
   }
+  if (status == 0) status = AwaitCommit(link);
   if (status != 0) return status;
-  return AwaitCommit(link);
+  // A gauge may accept the commit and still store other bytes: only the block read back
+  // shows what the data flash holds.
+  int32_t attempts = 0;
+  return ConfirmBlockWrite(
+      link, buffer, length, attempts,
+      [&](std::span<uint8_t> read, int16_t& got) {
+        return ReadDFBlockI2C(link, read, cls, offset, got);
+      },
+      kReadBackRetryMs);
 }
 
 Status WriteManufactureDateI2C(GaugeLink& link, int16_t value) {

@@ -2,7 +2,8 @@
 // Gauge-mode data-flash access of register-style gauges (command sets 6 and 7, address
 // 0xAA): class and block index go to registers 0x3E/0x3F, the 32 block bytes sit at
 // registers 0x40.., and a checksum byte written to 0x60 commits the block. Words inside
-// blocks are big-endian, as for SMBus gauges.
+// blocks are big-endian, as for SMBus gauges, and every block write is confirmed by
+// reading the block back.
 //
 // As with SMBus class access, a value that does not lie wholly inside its block, a class
 // or block index beyond one byte, or a block longer than 32 bytes is refused with
@@ -25,8 +26,11 @@ uint8_t BlockCommitChecksum(std::span<const uint8_t> bytes);
 Status ReadDFBlockI2C(GaugeLink& link, std::span<uint8_t> buffer, int16_t cls, int32_t offset,
                       int16_t& length);
 // Writes `length` bytes as that block and its commit byte, then probes the gauge
-// (PauseBoth(GGModeDFDelay), read register 0x00) until it answers or 1 s has passed;
-// the last probe's status is the result.
+// (PauseBoth(GGModeDFDelay), read register 0x00) until it answers or 1 s has passed; a
+// probe that never succeeds gives its status. Then the block is read back
+// (ReadDFBlockI2C) until its first `length` bytes equal what was written, 120 ms
+// between reads, and a difference that stays for 2 s (kReadBackTimeoutS) gives
+// kStatusDfWriteUnconfirmed, as the SMBus class writes do.
 Status WriteDFBlockI2C(GaugeLink& link, std::span<const uint8_t> buffer, int16_t cls,
                        int32_t offset, int16_t length);
 

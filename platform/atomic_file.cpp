@@ -104,8 +104,18 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   return true;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
-  return ReadFileHead(path, std::string::npos, error);
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
+                                         std::size_t max_bytes) {
+  // One byte more than allowed tells a longer file without reading it all.
+  const std::size_t asked = max_bytes == std::string::npos ? max_bytes : max_bytes + 1;
+  std::optional<std::string> contents = ReadFileHead(path, asked, error);
+  if (contents && contents->size() > max_bytes) {
+    if (error != nullptr) {
+      *error = "cannot read " + path + ": larger than " + std::to_string(max_bytes) + " bytes";
+    }
+    return std::nullopt;
+  }
+  return contents;
 }
 
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t max_bytes,

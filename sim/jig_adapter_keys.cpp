@@ -2,7 +2,6 @@
 // temperature sensors) and what the board applies to the pack (reference source, load
 // current, room temperature). See docs/jig-file.md, "Adapter keys".
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +22,10 @@ constexpr uint8_t kAdvancedSensor = 0x92;   // board's own sensor, advanced boar
 constexpr double kSensorMinC = -55.0;     // coldest a board sensor measures
 constexpr double kSensorMaxC = 125.0;     // hottest a board sensor measures
 constexpr double kMaxSensorErrorC = 10.0; // largest error a sensor may be given, either way
-constexpr double kMaxTapMv = 65535.0;     // a gauge's voltage reading tops out here
+// A reference cell (one tap above the one below it): as high as a cell of the pack may be
+// (true_cell_mv), so the raw cell counts (4 per mV) stay inside the gauges' 16-bit words.
+constexpr double kMaxRefCellMv = 5000.0;
+constexpr double kMaxTapMv = 4 * kMaxRefCellMv;  // four such cells
 constexpr double kMaxLoadMa = 32767.0;    // a gauge's signed current reading tops out here
 constexpr int64_t kMaxAdapterFirmware = 99999;  // version 99.9 revision 99
 
@@ -80,8 +82,9 @@ KeyResult ApplySensorError(AdapterDescription& adapter, const std::string& value
                            std::string& what) {
   std::vector<std::string> items = SplitJigList(value);
   auto addr = items.size() == 2 ? ParseJigInt(items[0], 0, 0xFF) : std::nullopt;
-  auto error = items.size() == 2 ? ParseJigReal(items[1]) : std::nullopt;
-  if (!addr || !error || std::abs(*error) > kMaxSensorErrorC) {
+  auto error = items.size() == 2 ? ParseJigReal(items[1], -kMaxSensorErrorC, kMaxSensorErrorC)
+                                  : std::nullopt;
+  if (!addr || !error) {
     what = "expects a sensor address and an error in degC from -10 to 10, such as 0x94 0.3";
     return KeyResult::kBadValue;
   }
@@ -93,8 +96,8 @@ KeyResult ApplySensorError(AdapterDescription& adapter, const std::string& value
 
 KeyResult ApplyAmbient(AdapterDescription& adapter, const std::string& value,
                        std::string& what) {
-  auto real = ParseJigReal(value);
-  if (!real || *real < kSensorMinC || *real > kSensorMaxC) {
+  auto real = ParseJigReal(value, kSensorMinC, kSensorMaxC);
+  if (!real) {
     what = "expects a temperature in degrees Celsius from -55 to 125";
     return KeyResult::kBadValue;
   }
@@ -102,14 +105,20 @@ KeyResult ApplyAmbient(AdapterDescription& adapter, const std::string& value,
   return KeyResult::kApplied;
 }
 
-// Four cumulative tap voltages: each tap at least as high as the one below it.
+// Four cumulative tap voltages: each tap at least as high as the one below it, and no
+// more than one cell's worth above it.
 KeyResult ApplyRefTaps(AdapterDescription& adapter, const std::string& value,
                        std::string& what) {
-  auto list = ParseJigRealList(value);
-  bool ok = list && list->size() == adapter.ref_tap_mv.size() &&
-            std::ranges::is_sorted(*list) && list->front() >= 0.0 && list->back() <= kMaxTapMv;
+  const std::size_t taps = adapter.ref_tap_mv.size();
+  auto list = ParseJigRealList(value, 0.0, kMaxTapMv, taps);
+  bool ok = list && list->size() == taps;
+  for (std::size_t j = 0; ok && j < taps; ++j) {
+    const double cell = (*list)[j] - (j == 0 ? 0.0 : (*list)[j - 1]);
+    ok = cell >= 0.0 && cell <= kMaxRefCellMv;
+  }
   if (!ok) {
-    what = "expects four rising tap voltages in mV from 0 to 65535, such as 3700 7400 11100 14800";
+    what = "expects four rising tap voltages in mV, each at most 5000 above the one below, "
+           "such as 3700 7400 11100 14800";
     return KeyResult::kBadValue;
   }
   std::ranges::copy(*list, adapter.ref_tap_mv.begin());
@@ -118,8 +127,8 @@ KeyResult ApplyRefTaps(AdapterDescription& adapter, const std::string& value,
 
 KeyResult ApplyRefCurrent(AdapterDescription& adapter, const std::string& value,
                           std::string& what) {
-  auto real = ParseJigReal(value);
-  if (!real || *real < 0.0 || *real > kMaxLoadMa) {
+  auto real = ParseJigReal(value, 0.0, kMaxLoadMa);
+  if (!real) {
     what = "expects the load current in mA from 0 to 32767";
     return KeyResult::kBadValue;
   }

@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -11,6 +12,30 @@ namespace {
 constexpr int kDataFlashSize = 2048;  // bytes of data flash a pack carries
 constexpr int kRowBytes = 96;         // bytes of one instruction row
 constexpr int kMaxMs = 600'000;       // longest timing accepted, ms
+
+// Ranges of the hidden true values: what the pack models compute with. Each keeps the
+// gauge's raw counts inside the 16-bit words they travel in and the offset sums inside
+// the 16-bit words they are stored in (docs/jig-file.md, "Pack keys").
+constexpr std::size_t kMaxCells = 4;        // cell taps of a gauge
+constexpr std::size_t kTempSensors = 5;     // internal, TS1 .. TS4
+// A cell above 5 V exists in no chemistry the gauges serve; at +10 % gain error 5000 mV
+// reads 22000 counts, and four of them 48060 pack counts, inside 65535.
+constexpr double kMaxCellMv = 5000.0;
+// A gain error of 10 % is a grossly failed part; larger ones leave the scales above.
+constexpr double kMaxGainError = 0.1;
+// Sense resistors: from 0.1 mOhm up to where the default 2 A load still reads inside the
+// register-style counter's signed 16-bit sample (2000 mA x 75 mOhm / 4.7095 uV = 31851
+// counts, 32276 with the largest offsets below).
+constexpr double kMinSenseMohm = 0.1;
+constexpr double kMaxSenseMohm = 75.0;
+// Offsets at the sense input: 1 mV (100 mA through 10 mOhm) is a broken gauge already.
+// 64 shorted conversions of 1 mV sum to 6795 counts (SMBus, 9.419 uV), 16 to 3398
+// (register-style, 4.7095 uV); with the board's offset on top, 13590: all inside the
+// signed 16-bit words the offsets are stored in.
+constexpr double kMaxOffsetUv = 1000.0;
+// A sensor 50 K off is a broken sensor (the gauges correct 12.7 K at most); with the
+// ambient range of the adapter its reading stays far inside the 0.1 K words.
+constexpr double kMaxTempErrorC = 50.0;
 
 using Setter = std::function<bool(PackDescription&, const std::string&, std::string&)>;
 
@@ -52,11 +77,13 @@ Setter FlagKey(Owner PackDescription::*owner, bool Owner::*field) {
   };
 }
 
-Setter RealListKey(std::vector<double> TrueValues::*field) {
-  return [field](PackDescription& p, const std::string& v, std::string& what) {
-    auto list = ParseJigRealList(v);
-    if (!list || list->empty()) {
-      what = "expects a list of numbers";
+// One to `max_count` reals, each from `min` to `max`; `expects` explains a refusal.
+Setter RealListKey(std::vector<double> TrueValues::*field, double min, double max,
+                   std::size_t max_count, const char* expects) {
+  return [=](PackDescription& p, const std::string& v, std::string& what) {
+    auto list = ParseJigRealList(v, min, max, max_count);
+    if (!list) {
+      what = expects;
       return false;
     }
     p.truth.*field = *list;
@@ -64,11 +91,11 @@ Setter RealListKey(std::vector<double> TrueValues::*field) {
   };
 }
 
-Setter RealKey(double TrueValues::*field) {
-  return [field](PackDescription& p, const std::string& v, std::string& what) {
-    auto r = ParseJigReal(v);
+Setter RealKey(double TrueValues::*field, double min, double max, const char* expects) {
+  return [=](PackDescription& p, const std::string& v, std::string& what) {
+    auto r = ParseJigReal(v, min, max);
     if (!r) {
-      what = "expects a number";
+      what = expects;
       return false;
     }
     p.truth.*field = *r;
@@ -198,13 +225,24 @@ const std::map<std::string, Setter>& PackSetters() {
       {"irow0", IrowKey(0)},
       {"irow1", IrowKey(1)},
       {"class", SetClassKey},
-      {"true_cell_mv", RealListKey(&TrueValues::cell_mv)},
-      {"true_cell_gain_error", RealListKey(&TrueValues::cell_gain_error)},
-      {"true_sense_mohm", RealKey(&TrueValues::sense_mohm)},
-      {"true_cc_offset_uv", RealKey(&TrueValues::cc_offset_uv)},
-      {"true_temp_error_c", RealListKey(&TrueValues::temp_error_c)},
-      {"true_pack_gain_error", RealKey(&TrueValues::pack_gain_error)},
-      {"true_board_offset_uv", RealKey(&TrueValues::board_offset_uv)},
+      {"true_cell_mv", RealListKey(&TrueValues::cell_mv, 0.0, kMaxCellMv, kMaxCells,
+                                   "expects 1 to 4 cell voltages in mV from 0 to 5000")},
+      {"true_cell_gain_error",
+       RealListKey(&TrueValues::cell_gain_error, -kMaxGainError, kMaxGainError, kMaxCells,
+                   "expects 1 to 4 gain errors from -0.1 to 0.1")},
+      {"true_sense_mohm", RealKey(&TrueValues::sense_mohm, kMinSenseMohm, kMaxSenseMohm,
+                                  "expects a resistance in mOhm from 0.1 to 75")},
+      {"true_cc_offset_uv", RealKey(&TrueValues::cc_offset_uv, -kMaxOffsetUv, kMaxOffsetUv,
+                                    "expects an offset in uV from -1000 to 1000")},
+      {"true_temp_error_c",
+       RealListKey(&TrueValues::temp_error_c, -kMaxTempErrorC, kMaxTempErrorC, kTempSensors,
+                   "expects 1 to 5 sensor errors in degC from -50 to 50")},
+      {"true_pack_gain_error",
+       RealKey(&TrueValues::pack_gain_error, -kMaxGainError, kMaxGainError,
+               "expects a gain error from -0.1 to 0.1")},
+      {"true_board_offset_uv",
+       RealKey(&TrueValues::board_offset_uv, -kMaxOffsetUv, kMaxOffsetUv,
+               "expects an offset in uV from -1000 to 1000")},
       {"cal_layout", SetCalLayoutKey},
       {"cal_address", TruthIntKey(&TrueValues::host_address, 0, kDataFlashSize - 128)},
       {"cal_board_offset_at", TruthIntKey(&TrueValues::board_offset_at, 0, 126)},

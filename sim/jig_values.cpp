@@ -43,7 +43,7 @@ std::optional<int64_t> ParseJigInt(const std::string& text, int64_t min, int64_t
 
 // Read with from_chars, not strtod: the station programs run under the user's locale,
 // where strtod would take "24,5" and refuse "24.5". Decimal only, as the file format says.
-std::optional<double> ParseJigReal(const std::string& text) {
+std::optional<double> ParseJigReal(const std::string& text, double min, double max) {
   std::string t = TrimJig(text);
   if (!t.empty() && t[0] == '+') {
     t.erase(0, 1);
@@ -52,7 +52,8 @@ std::optional<double> ParseJigReal(const std::string& text) {
   if (t.empty()) return std::nullopt;
   double value = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) {
+  if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value) ||
+      value < min || value > max) {
     return std::nullopt;
   }
   return value;
@@ -92,13 +93,15 @@ std::optional<std::vector<int64_t>> ParseJigIntList(const std::string& text, int
   return values;
 }
 
-std::optional<std::vector<double>> ParseJigRealList(const std::string& text) {
+std::optional<std::vector<double>> ParseJigRealList(const std::string& text, double min,
+                                                    double max, std::size_t max_count) {
   std::vector<double> values;
   for (const std::string& item : SplitJigList(text)) {
-    auto value = ParseJigReal(item);
-    if (!value) return std::nullopt;
+    auto value = ParseJigReal(item, min, max);
+    if (!value || values.size() == max_count) return std::nullopt;
     values.push_back(*value);
   }
+  if (values.empty()) return std::nullopt;
   return values;
 }
 

@@ -189,7 +189,7 @@ protected:
     for (uint8_t b : bytes) sum += b;
     return SelectClass(104) + RegWriteBlock(0xAA, 0x40, bytes) +
            RegWriteByte(0xAA, 0x60, 0xFF - (sum & 0xFF)) + Pause(10) +
-           RegReadByte(0xAA, 0x00, 0);
+           RegReadByte(0xAA, 0x00, 0) + ReadClass(bytes);  // committed, then read back
   }
   static std::string CurrentSample(int value) {
     return RegReadBlock(0xAA, 0x79, 16,

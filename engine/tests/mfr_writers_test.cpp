@@ -72,7 +72,7 @@ protected:
     for (uint8_t b : data) sum += b;
     return Select(cls) + RegWriteBlock(kRegGauge, 0x40, data) +
            RegWriteByte(kRegGauge, 0x60, 0xFF - (sum & 0xFF)) + Pause(72) +
-           RegReadByte(kRegGauge, 0x00, 0);
+           RegReadByte(kRegGauge, 0x00, 0) + RegRead(cls, data);  // committed, then read back
   }
   // The manufacturer-data text written twice into absolute block k and read back.
   static std::string TextPasses(unsigned k, const Bytes& old, const Bytes& updated) {

@@ -155,6 +155,12 @@ TEST(RunCodeTest, DateWriteFailingIs65546AndMfrDataWriteFailingIs65558) {
   EXPECT_FALSE(run.sequence->Record().date_code.has_value()) << "no date after the failure";
 }
 
+// The register-style calibration class is the first gauge-mode write of the run.
+TEST(RunCodeTest, RegisterStyleWriteReadBackDifferentFailsCalibrationWith65542) {
+  StationRun run(OneStationJig(Pack100("readback_corrupt = yes")));
+  ExpectFailure(run, 65543, kStatusDfWriteUnconfirmed, kMsgCal);
+}
+
 TEST(RunCodeTest, RefusedMonowireIs65548) {
   StationRun run(OneStationJig(Pack100("monowire_refused = yes")));
   run.config.MonowireMode = 1;

@@ -8,6 +8,7 @@
 #include "engine/run_cli.h"
 #include "engine/tests/station_run_fixture.h"
 #include "platform/profile.h"
+#include "platform/replay_control.h"
 
 namespace tester::runtest {
 namespace {
@@ -24,11 +25,23 @@ protected:
     ASSERT_TRUE(control) << error;
   }
   std::string station_file() const { return dir.File("Station1.ini"); }
-  int Run(const std::string& ini) {
+  int Run(const std::string& ini) { return RunOn(clock, *control, ini); }
+  int RunOn(EventPump& pump, GaugeControl& backend, const std::string& ini) {
     out.str("");
     err.str("");
     RunVerbArgs args{ini, "ardentis"};
-    return RunRunVerb(clock, *control, DemoFolder(), args, out, err);
+    return RunRunVerb(pump, backend, DemoFolder(), args, out, err);
+  }
+  // A run of a fresh copy of the demo station file answered from `trace`.
+  int Replay(const std::string& trace) {
+    std::filesystem::copy_file(DemoFolder() + "/Station1.ini", station_file(),
+                               std::filesystem::copy_options::overwrite_existing);
+    VirtualClock replay_clock;
+    std::string error;
+    std::ostringstream divergence;
+    auto replay = ReplayControl::FromText(trace, replay_clock, error, &divergence);
+    EXPECT_TRUE(replay) << error;
+    return replay ? RunOn(replay_clock, *replay, station_file()) : -1;
   }
   std::string NextSerial() {
     return profile::ReadRaw(station_file(), "Serial", "NextSerialNumber").text;
@@ -63,6 +76,40 @@ TEST_F(RunVerbTest, PassingRunsPrintTheirReportAndMoveTheNextSerial) {
   ASSERT_EQ(Run(station_file()), 0) << err.str();
   EXPECT_NE(JsonLine().find("\"serial\":\"2\""), std::string::npos) << JsonLine();
   EXPECT_EQ(NextSerial(), "3");
+}
+
+// A trace of a passing run replays to the same pass. Changed by one byte (the PASS lamp
+// the run lights last), or with a recorded operation the run never reaches, the replay
+// fails the run and names the operations left.
+TEST_F(RunVerbTest, ReplayThatLeavesItsTraceFailsTheRun) {
+  const std::string recorded_at = dir.File("run.trace");
+  {
+    TracingControl tracing(std::move(control), clock, recorded_at);
+    ASSERT_EQ(RunOn(clock, tracing, station_file()), 0) << err.str();
+  }
+  std::ifstream file(recorded_at);
+  const std::string trace((std::istreambuf_iterator<char>(file)), {});
+  ASSERT_EQ(Replay(trace), 0) << err.str();
+  EXPECT_EQ(err.str().find("replay"), std::string::npos) << err.str();
+
+  std::string altered = trace;
+  const std::size_t lamp = altered.rfind("reg=0x44 val=0x40");
+  ASSERT_NE(lamp, std::string::npos);
+  altered[lamp + 16] = '1';
+  EXPECT_EQ(Replay(altered), 1);
+  EXPECT_NE(JsonLine().find("\"errCode\":0,"), std::string::npos) << "the engine saw a pass";
+  const std::string report = err.str();
+  const std::size_t left = report.find("ardentis: replay: 3 recorded operations never reached:\n");
+  ASSERT_NE(left, std::string::npos) << report;
+  EXPECT_NE(report.find(" RegByteOp mode=1 dev=0xC0 reg=0x44 val=0x41 -> 0\n", left),
+            std::string::npos)
+      << report;
+
+  EXPECT_EQ(Replay(trace + "8770 BusStatus -> 0\n"), 1);
+  EXPECT_NE(err.str().find("ardentis: replay: 1 recorded operation never reached:\n"
+                           "ardentis: replay:   8770 BusStatus -> 0\n"),
+            std::string::npos)
+      << err.str();
 }
 
 TEST_F(RunVerbTest, FailingRunExitsOneAndKeepsTheSerial) {

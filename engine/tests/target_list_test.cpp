@@ -3,7 +3,9 @@
 #include "engine/target_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/tests/profile_test_files.h"
@@ -75,6 +77,21 @@ TEST_F(TargetListTest, UnreadableLineKeepsWhatCameBeforeAndAddsTheFailureLine) {
   }
   EXPECT_FALSE(LoadText("\n  \n"));  // no target at all
   EXPECT_EQ(list.Lines(), Lines{"File not found!"});
+}
+
+// A FIFO would block the run for good and /dev/zero would fill its memory: both are
+// refused at once, as a missing file is, with the reason kept.
+TEST_F(TargetListTest, PipeOrDeviceIsRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(folder.File("Targets").c_str(), 0600), 0);
+  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_EQ(list.Lines(), Lines{"File not found!"});
+  EXPECT_EQ(list.LoadError(), "cannot read " + folder.File("Targets") + ": not a regular file");
+
+  std::filesystem::remove(folder.File("Targets"));
+  std::filesystem::create_symlink("/dev/zero", folder.File("Targets"));
+  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_EQ(list.Lines(), Lines{"File not found!"});
+  EXPECT_NE(list.LoadError().find("not a regular file"), std::string::npos) << list.LoadError();
 }
 
 TEST_F(TargetListTest, AtMost101Targets) {

@@ -43,9 +43,12 @@ protected:
   static std::string ReadBlockI2C(unsigned cls, unsigned block, const Bytes& data) {
     return Select(cls, block) + RegReadBlock(kGauge, 0x40, 32, data);
   }
+  // Select, block bytes, commit byte, the commit probe answering at once, then the
+  // block read back.
   static std::string WriteBlockI2C(unsigned cls, unsigned block, const Bytes& data) {
     return Select(cls, block) + RegWriteBlock(kGauge, 0x40, data) +
-           RegWriteByte(kGauge, 0x60, Commit(data)) + Pause(72) + RegReadByte(kGauge, 0x00, 0);
+           RegWriteByte(kGauge, 0x60, Commit(data)) + Pause(72) + RegReadByte(kGauge, 0x00, 0) +
+           ReadBlockI2C(cls, block, data);
   }
 };
 
@@ -54,7 +57,7 @@ TEST_F(DFAccessI2CTest, CommitByteOf32BytesSumming0x1234Is0xCB) {
   data[31] = 0xA5;       // brings the sum to 0x1234
   EXPECT_EQ(BlockCommitChecksum(data), 0xCB);
   Replay(Select(104, 0) + RegWriteBlock(kGauge, 0x40, data) + RegWriteByte(kGauge, 0x60, 0xCB) +
-         Pause(72) + RegReadByte(kGauge, 0x00, 0));
+         Pause(72) + RegReadByte(kGauge, 0x00, 0) + ReadBlockI2C(104, 0, data));
   EXPECT_EQ(WriteDFBlockI2C(link, data, 104, 5, 32), 0);
   ExpectTraceDone();
 }
@@ -64,7 +67,7 @@ TEST_F(DFAccessI2CTest, CommitProbeRetriesUntilTheGaugeAnswers) {
   const std::string silent = Pause(72) + RegReadByte(kGauge, 0x00, 0, 3);
   Replay(Select(104, 1) + RegWriteBlock(kGauge, 0x40, data) +
          RegWriteByte(kGauge, 0x60, Commit(data)) + Times(silent, 2) + Pause(72) +
-         RegReadByte(kGauge, 0x00, 0));
+         RegReadByte(kGauge, 0x00, 0) + ReadBlockI2C(104, 1, data));
   EXPECT_EQ(WriteDFBlockI2C(link, data, 104, 40, 32), 0);
   ExpectTraceDone();
 }
@@ -77,6 +80,24 @@ TEST_F(DFAccessI2CTest, CommitProbeGivesUpAfterOneSecondWithTheLastStatus) {
          RegWriteByte(kGauge, 0x60, Commit(data)) + Times(silent, 6) + Pause(72) +
          RegReadByte(kGauge, 0x00, 0, 9));
   EXPECT_EQ(WriteDFBlockI2C(link, data, 104, 0, 32), 9);
+  ExpectTraceDone();
+}
+
+// A committed block that reads back different is read again, 120 ms apart, for 2 s.
+TEST_F(DFAccessI2CTest, ReadBackRetriesThenGivesUpUnconfirmed) {
+  const Bytes data = Block(2);
+  Bytes stored = data;
+  stored[7] ^= 0x01;
+  const std::string committed = Select(104, 0) + RegWriteBlock(kGauge, 0x40, data) +
+                                RegWriteByte(kGauge, 0x60, Commit(data)) + Pause(72) +
+                                RegReadByte(kGauge, 0x00, 0);
+  Replay(committed + ReadBlockI2C(104, 0, stored) + ReadBlockI2C(104, 0, data));
+  EXPECT_EQ(WriteDFBlockI2C(link, data, 104, 0, 32), 0);
+  ExpectTraceDone();
+
+  // The commit probe took 144 ms; the 18th read, 17 x 120 ms after the first, ends it.
+  Replay(committed + Times(ReadBlockI2C(104, 0, stored), 18));
+  EXPECT_EQ(WriteDFBlockI2C(link, data, 104, 0, 32), kStatusDfWriteUnconfirmed);
   ExpectTraceDone();
 }
 

@@ -131,6 +131,12 @@ TEST(GaugeModeOnSim, CorruptedReadBackIsCaught) {
   EXPECT_EQ(WriteMfDataString(bench.link, "LOT7", 0x00), kStatusMfrDataWriteFailed);
   bench.settings.COMMANDSET = 0;
   EXPECT_EQ(WriteMfDataText(bench.link, "12345", 0x00), kStatusMfrDataWriteFailed);
+
+  // A register-style gauge accepts the commit of the altered block all the same.
+  SimGaugeBench reg(2, WithDefect(2, [](PackDefects& d) { d.readback_corrupt = true; }));
+  ASSERT_TRUE(reg.Control().NextPack());
+  EXPECT_EQ(WriteSerialI2C(reg.link, 40000), kStatusDfWriteUnconfirmed);
+  EXPECT_EQ(WriteManufactureDateI2C(reg.link, 0x5C26), kStatusDfWriteUnconfirmed);
 }
 
 }  // namespace

@@ -32,9 +32,13 @@ TEST(AtomicFile, FailuresSayWhatAndLeaveNoTemporaryFile) {
   EXPECT_NE(error.find("missing/x"), std::string::npos) << error;
   EXPECT_FALSE(ReadWholeFile(folder.File("absent"), &error).has_value());
   EXPECT_FALSE(ReadWholeFile(folder.path().string(), &error).has_value());
+  const std::string eleven = folder.Write("eleven.txt", "0123456789\n");
+  EXPECT_EQ(ReadWholeFile(eleven, &error, 11), "0123456789\n");
+  EXPECT_FALSE(ReadWholeFile(eleven, &error, 10).has_value());
+  EXPECT_EQ(error, "cannot read " + eleven + ": larger than 10 bytes");
   std::filesystem::create_directory(folder.File("sub"));
   EXPECT_FALSE(WriteFileAtomically(folder.File("sub"), "x", &error));
-  EXPECT_EQ(folder.EntryCount(), 1u);
+  EXPECT_EQ(folder.EntryCount(), 2u);
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ TEST(BoardAdapterKeys, ValuesAndErrors) {
 
   for (const char* bad : {"ref_tap_mv = 3700 7400 11100", "ref_tap_mv = 3700 7400 7000 8000",
                           "ref_tap_mv = -1 7400 11100 14800", "ref_tap_mv = 1 2 3 70000",
+                          "ref_tap_mv = 6000 7400 11100 14800",
                           "ref_current_ma = -2000", "ref_current_ma = 40000",
                           "sensor_error_c = 0x94", "sensor_error_c = 0x94 11",
                           "sensor_error_c = 0x194 1", "sensors = 0x90 0xC0", "sensors = 0x17",

@@ -121,10 +121,16 @@ TEST(JigParser, BadValuesOfEachKind) {
   for (const char* line : {"old_firmware = maybe", "df_data = 2047 0A0B", "df_data = 5 ABC",
                            "df_blank_rows = 6-4", "class = 48 2000 64", "class = 48 0x100",
                            "true_sense_mohm = ten", "fail_at = 0", "row_size = 0",
-                           "mass_erase_ms = -1", "irow0 = 96 00", "checksum_span = 4096"}) {
+                           "mass_erase_ms = -1", "irow0 = 96 00", "checksum_span = 4096",
+                           "true_sense_mohm = 0", "true_cell_mv = 3700 3700 3700 3700 3700",
+                           "true_temp_error_c = 0 0 51", "true_pack_gain_error = -1.5"}) {
     std::string error = ErrorOf(head + line + "\n");
     EXPECT_EQ(error.rfind("line 3: bad value", 0), 0u) << line << " -> " << error;
   }
+  // Reals beyond what the pack models compute with would overflow their sums.
+  EXPECT_EQ(ErrorOf(head + "true_cc_offset_uv = 1e9\n"),
+            "line 3: bad value \"1e9\" for true_cc_offset_uv: expects an offset in uV from "
+            "-1000 to 1000");
   EXPECT_EQ(ErrorOf(head + "fail_at = 9\nfail_from = 4\n"),
             "line 2: fail_at lies after fail_from: it would never show");
 }
