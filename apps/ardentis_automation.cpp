@@ -5,39 +5,15 @@
 
 #include "common/component_error.h"
 #include "components/adapter_identity.h"
-#include "engine/run_reports.h"
 #include "engine/single_site.h"
-#include "engine/station_cli.h"
+#include "engine/cli/exit_codes.h"
 #include "platform/automation/automation_server.h"
-#include "platform/automation/single_site_api.h"
 #include "platform/automation/single_site_binding.h"
 #include "platform/bus/station_runtime.h"
 #include "platform/headless_dialogs.h"
 #include "platform/qt/qt_invoker.h"
 
 namespace tester {
-namespace {
-
-// The run's reports as the events of the automation object. A serial number the
-// controller does not give is an error of the request: the run then writes none.
-class ServerReports final : public RunReports {
-public:
-  explicit ServerReports(AutomationServer& server) : server_(server) {}
-  void CurrentStatus(const std::string& text, int32_t) override { server_.CurrentStatus(text); }
-  void RequestSerialNo(int32_t& nSerial) override {
-    std::string error;
-    if (!server_.RequestSerialNo(nSerial, error)) throw ComponentError(error);
-  }
-  void Completed(const CompletionReport& r) override {
-    server_.Completed(r.sSerial, r.nErrCode, r.nExtErrCode, r.sLogFile, r.sCustomLogStr);
-  }
-  void SetWindowTitle(const std::string& title) override { server_.SetWindowTitle(title); }
-
-private:
-  AutomationServer& server_;
-};
-
-}  // namespace
 
 int RunAutomationServer(const std::string& program_folder) {
   // First: from here on stdout carries the protocol only.
@@ -57,11 +33,11 @@ int RunAutomationServer(const std::string& program_folder) {
   HeadlessDialogs dialogs(std::cerr, "Ardentis");
   AdapterIdentity linkpod;
   QtInvoker invoker;
-  ServerReports reports(*server);
+  // The run's reports are the server's events; a serial number the controller does not
+  // give throws out of the request, and the run then writes none.
   SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, invoker,
-                                  reports, program_folder, "ardentis", {}});
-  SingleSiteForwarder<SingleSite> api(site);
-  BindSingleSite(*server, api);
+                                  *server, program_folder, "ardentis", {}});
+  BindSingleSite(*server, site);
   return server->Run();
 }
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "apps/ardentis_automation.h"
-#include "engine/batch_cli.h"
-#include "engine/run_cli.h"
-#include "engine/station_cli.h"
+#include "engine/cli/batch_cli.h"
+#include "engine/cli/run_cli.h"
+#include "engine/cli/station_cli.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
 #include "platform/bus/station_runtime.h"

@@ -43,7 +43,6 @@
 
 #include "platform/automation/automation_error.h"
 #include "platform/automation/single_site_client.h"
-#include "platform/automation/single_site_events.h"
 
 namespace tester {
 namespace {
@@ -245,16 +244,15 @@ struct Completion {
 };
 
 // Hears one engine's events: hands out serial numbers and notes the completion.
-class StationEvents final : public SingleSiteEvents {
+class StationEvents final : public SingleSiteClientEvents {
 public:
   StationEvents(int32_t& next_serial, std::function<void()> on_done)
       : next_serial_(next_serial), on_done_(std::move(on_done)) {}
 
-  void CurrentStatus(const std::string&) override {}
+  void CurrentStatus(const std::string&, int32_t) override {}
   void RequestSerialNo(int32_t& nSerial) override { nSerial = next_serial_++; }
-  void Completed(const std::string& sSerial, int32_t nErrCode, int32_t nExtErrCode,
-                 const std::string&, const std::string&) override {
-    completion = Completion{WallMicros(), sSerial, nErrCode, nExtErrCode, {}};
+  void Completed(const CompletionReport& r, const RunRecord&) override {
+    completion = Completion{WallMicros(), r.sSerial, r.nErrCode, r.nExtErrCode, {}};
     on_done_();
   }
   void SetWindowTitle(const std::string&) override {}

@@ -39,7 +39,7 @@
 
 #include "common/component_error.h"
 #include "components/tester_config_store.h"
-#include "engine/run_reports.h"
+#include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/station_setup.h"
 #include "engine/test_sequence.h"
@@ -161,14 +161,14 @@ struct StepFigures {
 };
 
 // Keeps the completion and the moment each step began.
-class BenchReports final : public RunReports {
+class BenchReports final : public SingleSiteEvents {
 public:
   explicit BenchReports(const CountingPump& pump) : pump_(pump) {}
   void CurrentStatus(const std::string& text, int32_t) override {
     steps.push_back(StepFigures{text, Snapshot::Take(pump_)});
   }
   void RequestSerialNo(int32_t&) override {}
-  void Completed(const CompletionReport& report) override { completion = report; }
+  void Completed(const CompletionReport& report, const RunRecord&) override { completion = report; }
   void SetWindowTitle(const std::string&) override {}
 
   std::vector<StepFigures> steps;

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/calibration_values.h"
+
 namespace tester {
 
 // Flags here are 16-bit truth values: True = -1, False = 0; any nonzero value counts as set.
@@ -43,22 +45,6 @@ struct RawCalData {
   int32_t PackRaw = 0;       // value 11: pack voltage reading
 };
 
-// Coefficients computed from the readings and the references.
-struct CalibrationResults {
-  std::array<int16_t, 4> CellGain{};  // voltage gain of taps 1..4 (command set 5: offsets)
-  int32_t PackGain = 0;               // pack (VBAT) voltage gain
-  int16_t CCOffsetTotal = 0;          // CC offset times the gauge's CC-offset sample count
-  int16_t BoardOffset = 0;
-  double CCGain = 0.0;                // coulomb-counter gain, mA per count
-  double CCDelta = 0.0;               // coulomb-counter delta
-  std::array<int16_t, 5> TempOffset{};  // 0.1 K: internal, TS1, TS2, TS3, TS4
-};
-
-// Slots of CalibrationResults::TempOffset.
-inline constexpr int kTempSlotInternal = 0;
-inline constexpr int kTempSlotTS1 = 1;
-inline constexpr int kTempSlotTS2 = 2;
-inline constexpr int kTempSlotTS3 = 3;
-inline constexpr int kTempSlotTS4 = 4;
+// CalibrationResults and the temperature slots: common/calibration_values.h.
 
 }  // namespace tester

@@ -5,7 +5,7 @@
 
 #include "common/status_codes.h"
 #include "gauge/station_settings.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/status_codes.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

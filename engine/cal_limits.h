@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/calibration_values.h"
 #include "common/status_codes.h"
 #include "common/tester_config.h"
 #include "gauge/gauge_link.h"
@@ -36,12 +37,7 @@ inline constexpr int64_t kSenseResistorNominalUnit = 1000;
 // The data-flash offsets of the temperature offsets come from the link's station settings.
 Status CheckCalLimits(GaugeLink& link, const TesterConfig& config);
 
-// What the checks read from the gauge, for the run's record: each value only once read.
-struct CalLimitReadings {
-  std::optional<int16_t> cell_gain;         // class 0x68, offset 8
-  std::optional<int16_t> sense_resistance;  // command 0x71, 1/1000 mOhm
-  std::optional<std::array<int16_t, 3>> temp_offsets;  // 0.1 K: internal, TS1, TS2
-};
+// What the checks read (common/calibration_values.h), for the run's record.
 Status CheckCalLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings);
 
 }  // namespace tester

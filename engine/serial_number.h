@@ -8,7 +8,7 @@
 
 #include "common/status_codes.h"
 #include "gauge/gauge_link.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

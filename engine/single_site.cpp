@@ -10,6 +10,7 @@
 #include "components/tester_config_store.h"
 #include "engine/monowire.h"
 #include "engine/station_setup.h"
+#include "engine/version.h"
 
 namespace tester {
 namespace {
@@ -84,6 +85,7 @@ int32_t SingleSite::AttachLinkpod(std::string& sLinkpodID) {
   parts_.linkpod.SetGaugeControl(&parts_.control);
   const Status status = parts_.linkpod.ReadAdapterId(sLinkpodID);
   parts_.linkpod.SetGaugeControl(nullptr);
+  station_.adapter_id = sLinkpodID;
   StartUpStation(station_);
   return status;
 }
@@ -141,7 +143,7 @@ int32_t SingleSite::InitCacheFromSetup() {
   return status;
 }
 
-std::string SingleSite::SetupMessage() const { return SetupRefusalText(station_.setup); }
+std::string SingleSite::SetupMessage() { return SetupRefusalText(station_.setup); }
 
 std::string SingleSite::UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4,
                                         float nT, float nIT, float nET, int32_t nI) {
@@ -217,10 +219,7 @@ void SingleSite::Quit() {
   config_.reset();
 }
 
-std::string SingleSite::VersionSS() const {
-  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-         std::to_string(kVersionRevision);
-}
+std::string SingleSite::VersionSS() { return SoftwareVersion(); }
 
 int32_t SingleSite::SetToMonowireMode(int16_t nMonowireMode) {
   return tester::SetToMonowireMode(station_.link, nMonowireMode);

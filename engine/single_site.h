@@ -17,20 +17,17 @@
 #include <optional>
 #include <string>
 
+#include "common/automation_contract.h"
 #include "common/linkpod_id.h"
 #include "common/tester_config.h"
 #include "platform/invoker.h"
-#include "engine/run_reports.h"
+#include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/test_sequence.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 
-// The program's version: major.minor.revision.
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 1;
-inline constexpr int kVersionRevision = 0;
 // Interval of the invoker timer that starts an asynchronous run.
 inline constexpr int kInvokerIntervalMs = 10;
 // Execute while a start is already waiting (or synchronously during a run): refused, no run
@@ -47,14 +44,14 @@ struct SingleSiteParts {
   GaugeControl& control;       // the process's gauge-control instance
   LinkpodID& linkpod;          // adapter identification over that control
   Invoker& invoker;            // the invoker timer
-  RunReports& reports;         // events (server) or the window's calls (stand-alone)
+  SingleSiteEvents& reports;         // events (server) or the window's calls (stand-alone)
   std::string program_folder;  // application folder
   std::string exe_name;        // for the default settings file <folder>/<exe_name>.ini
   // Makes the settings object on first use; empty = the station-file store.
   std::function<std::unique_ptr<TesterConfig>()> make_config;
 };
 
-class SingleSite {
+class SingleSite final : public SingleSiteMembers {
 public:
   explicit SingleSite(SingleSiteParts parts);
   SingleSite(const SingleSite&) = delete;
@@ -64,42 +61,42 @@ public:
   // nothing else happens), reads its identifier into `sLinkpodID` (the identification's
   // status is the result), then starts the station up: calibration board initialised and
   // the default target's settings loaded, whatever the identification answered.
-  int32_t AttachLinkpod(std::string& sLinkpodID);
+  int32_t AttachLinkpod(std::string& sLinkpodID) override;
   // Closes the adapter link and unbinds the control. 0.
-  int32_t DetachLinkpod(const std::string& sLinkpodName);
+  int32_t DetachLinkpod(const std::string& sLinkpodName) override;
   // true: runs the test to its end and returns 0. False or none (Null): the invoker timer
   // starts the run in 10 ms and 0 is returned at once; asked during a run (for example
   // from its completion report, which comes before the station is switched off), the run
   // starts 10 ms after the running one has ended. Either way the verdict comes only as
   // the completion report. kExecuteRefusedBusy when a start is already waiting, or for a
   // synchronous run while one is running.
-  int32_t Execute(std::optional<bool> bWaitTillComplete);
-  void SetIniFile(const std::string& sIniFileToUse);
+  int32_t Execute(std::optional<bool> bWaitTillComplete) override;
+  void SetIniFile(const std::string& sIniFileToUse) override;
   // Settings file (default: the program's own .ini), station settings, golden image; the
   // image check's status (0 without programming), or kStatusSettingsRefused when a value
   // of the station file or of Config.ini cannot be read (SetupMessage() names them).
   // Reports the window title.
-  int32_t InitCacheFromSetup();
+  int32_t InitCacheFromSetup() override;
   // Why the last InitCacheFromSetup refused the station, a line each; empty when it did not.
-  std::string SetupMessage() const;
+  std::string SetupMessage() override;
   // Stores the reference values, then derives the temperature-sensor offsets from the
   // sensors' readings against nIT / nET (each only when not 0). An error text, empty on
   // success.
   std::string UpdateVTIConfig(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, float nT,
-                              float nIT, float nET, int32_t nI);
+                              float nIT, float nET, int32_t nI) override;
   // Identification lights on (true) or off (false; the board's outputs are restored). 0.
-  int32_t CBFlashLEDs(bool bFlash);
+  int32_t CBFlashLEDs(bool bFlash) override;
   // The internal (true) or external sensor in tenths of degC plus its offset; the read's
   // status. Throws when the sum does not fit 16 bits.
-  int32_t CBReadTemperature(bool bInternal, int16_t& nTempx10);
-  int32_t SetTemperatureForCalibration(int16_t nTempx10);
+  int32_t CBReadTemperature(bool bInternal, int16_t& nTempx10) override;
+  int32_t SetTemperatureForCalibration(int16_t nTempx10) override;
   // Releases the settings object (after the run, when one is running; a run asked for but
   // not started yet is dropped); the host unloads its window.
-  void Quit();
-  std::string VersionSS() const;
-  bool m_bCalEnabled() const { return cal_enabled_; }
-  void set_m_bCalEnabled(bool value) { cal_enabled_ = value; }
-  int32_t SetToMonowireMode(int16_t nMonowireMode);
+  void Quit() override;
+  std::string VersionSS() override;
+  bool m_bCalEnabled() override { return cal_enabled_; }
+  void set_m_bCalEnabled(bool value) override { cal_enabled_ = value; }
+  int32_t SetToMonowireMode(int16_t nMonowireMode) override;
 
   // --- for the hosts --------------------------------------------------------------
   TesterConfig& Config();  // created on first use

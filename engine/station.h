@@ -53,6 +53,7 @@ public:
   GaugeLink link;
   CalBoard board;
   SetupFindings setup;
+  std::string adapter_id;  // identifier of the adapter the station runs on, for the record
 
 private:
   EventPump& pump_;

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "components/image_digest.h"
-#include "engine/station_cli.h"
 #include "engine/target_list.h"
 #include "gauge/settings_loader.h"
 #include "platform/paths.h"
@@ -59,7 +58,7 @@ Status CheckDigest(SetupFindings& setup, const std::string& image, bool required
 
 }  // namespace
 
-Status InitCacheFromSetup(Station& station, TesterConfig& config, RunReports& reports,
+Status InitCacheFromSetup(Station& station, TesterConfig& config, SingleSiteEvents& reports,
                           const std::string& default_ini) {
   if (config.IniFile.empty()) config.IniFile = default_ini;
   SetupFindings& setup = station.setup;

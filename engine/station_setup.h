@@ -5,10 +5,14 @@
 
 #include "common/status_codes.h"
 #include "common/tester_config.h"
-#include "engine/run_reports.h"
+#include "common/automation_contract.h"
 #include "engine/station.h"
 
 namespace tester {
+
+// Target whose settings an engine loads when it attaches an adapter, before any station
+// configuration names the real one.
+inline constexpr const char* kAttachTarget = "800.1.02";
 
 // After the adapter is open: the calibration board is initialised (its status returned)
 // and the settings of the default target loaded, so waits and addresses are known before
@@ -39,7 +43,7 @@ std::string ImagePathInFolder(const std::string& program_folder, const std::stri
 //     digest is a warning, or that same refusal when RequireImageDigest = 1;
 //  6. the warnings (Config.ini values worked around, a missing digest) as status reports;
 //  7. the window title: the image file and the target's description from "Targets".
-Status InitCacheFromSetup(Station& station, TesterConfig& config, RunReports& reports,
+Status InitCacheFromSetup(Station& station, TesterConfig& config, SingleSiteEvents& reports,
                           const std::string& default_ini);
 
 // The refusals of a set-up as one text, a line each; empty when it was not refused.

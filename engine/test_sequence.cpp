@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "calibration/cal_measurements.h"
 #include "calibration/cal_run_i2c.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/on_gauge_cal.h"
@@ -14,7 +15,9 @@
 #include "engine/date_code.h"
 #include "engine/mfr_writers.h"
 #include "engine/monowire.h"
+#include "engine/run_record_fields.h"
 #include "engine/station_identity.h"
+#include "engine/version.h"
 #include "engine/workarounds.h"
 #include "gauge/rom_mode.h"
 #include "gauge/rom_programming.h"
@@ -61,7 +64,7 @@ Status CountNothingAsDone(Status status) {
 
 }  // namespace
 
-TestSequence::TestSequence(Station& station, TesterConfig& config, RunReports& reports)
+TestSequence::TestSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports)
     : station_(station), config_(config), reports_(reports) {}
 
 int16_t TestSequence::CommandSet() const { return station_.settings.COMMANDSET; }
@@ -74,6 +77,11 @@ void TestSequence::WaitBusIdle() { station_.link.WaitBusIdle(station_.settings.U
 
 void TestSequence::BeginRecord() {
   record_ = RunRecord{};
+  record_.station = StationName(config_.IniFile);
+  record_.adapter = station_.adapter_id;
+  record_.started_at = WallClockText(station_.Pump());
+  record_.software_version = SoftwareVersion();
+  record_.target = config_.TargetName;
   record_.warnings = station_.setup.warnings;
   record_.image_file = station_.setup.image_file;
   record_.image_sha256 = station_.setup.image_sha256;
@@ -82,7 +90,7 @@ void TestSequence::BeginRecord() {
   run_start_us_ = station_.Pump().Now();
 }
 
-void TestSequence::FinishRecord() {
+void TestSequence::CloseSteps() {
   const int64_t now_ms = (station_.Pump().Now() - run_start_us_) / kMicrosPerMs;
   if (!record_.steps.empty()) {
     RunStep& last = record_.steps.back();
@@ -90,6 +98,8 @@ void TestSequence::FinishRecord() {
   }
   record_.duration_ms = now_ms;
 }
+
+void TestSequence::FinishRecord() { CloseSteps(); }
 
 void TestSequence::ReportStatus(int32_t status, const std::string& text) {
   const int64_t now_ms = (station_.Pump().Now() - run_start_us_) / kMicrosPerMs;
@@ -120,8 +130,17 @@ void TestSequence::RaiseCompleted(const std::string& sSerial, int32_t nErrCode,
   // Marked first: a report that throws must not be followed by a second one.
   completed_ = true;
   CompletionReport report{sSerial, nErrCode, nExtErrCode, sLogFile, sCustomLogStr};
-  record_.completion = report;
-  reports_.Completed(report);
+  record_.completed = true;
+  record_.serial = sSerial;
+  record_.err_code = nErrCode;
+  record_.ext_err_code = nExtErrCode;
+  record_.message = FailureMessage(record_.steps, nErrCode);
+  record_.outcome = RunOutcomeOf(nErrCode, nExtErrCode);
+  record_.measurements = CalibrationMeasurements(config_, station_.settings,
+                                                 record_.computed ? &*record_.computed : nullptr,
+                                                 record_.checked ? &*record_.checked : nullptr);
+  CloseSteps();
+  reports_.Completed(report, record_);
 }
 
 // --- main process ---------------------------------------------------------------------

@@ -27,8 +27,9 @@
 #include "calibration/cal_types.h"
 #include "common/status_codes.h"
 #include "common/tester_config.h"
-#include "engine/run_record.h"
-#include "engine/run_reports.h"
+#include "common/automation_contract.h"
+#include "common/run_record.h"
+#include "common/automation_contract.h"
 #include "engine/station.h"
 
 namespace tester {
@@ -39,7 +40,7 @@ inline constexpr int32_t kRunAbortedCode = kStatusUnexpectedFailure;
 
 class TestSequence {
 public:
-  TestSequence(Station& station, TesterConfig& config, RunReports& reports);
+  TestSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports);
   TestSequence(const TestSequence&) = delete;
   TestSequence& operator=(const TestSequence&) = delete;
 
@@ -77,6 +78,8 @@ private:
   enum class Ending { Pass, Fail, HandedOver };
 
   void BeginRecord();
+  // The last step's duration and the run's up to now.
+  void CloseSteps();
   void FinishRecord();
   void Yield();
   void WaitBusIdle();
@@ -112,7 +115,7 @@ private:
 
   Station& station_;
   TesterConfig& config_;
-  RunReports& reports_;
+  SingleSiteEvents& reports_;
   RunState state_;
   RunRecord record_;
   int64_t run_start_us_ = 0;

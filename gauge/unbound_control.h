@@ -3,7 +3,7 @@
 // kStatusNoGaugeControl, no adapter can be opened, and nothing waits. It turns a call made
 // before an adapter was attached into a failed step instead of a crash.
 #include "common/status_codes.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

@@ -34,6 +34,8 @@ public:
   virtual void Elapse(int64_t micros) = 0;
   // Today's local date on the station clock.
   virtual CivilDate Today() const = 0;
+  // Local time minus UTC, in minutes (for the records' time stamps).
+  virtual int32_t UtcOffsetMinutes() const { return 0; }
 };
 
 // Seconds since midnight, the resolution of Now().

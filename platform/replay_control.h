@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/event_pump.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 #include "platform/trace_format.h"
 
 namespace tester {

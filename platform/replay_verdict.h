@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

@@ -20,6 +20,8 @@ public:
   void PumpOnce() override;
   void Elapse(int64_t micros) override;
   CivilDate Today() const override;
+  int32_t UtcOffsetMinutes() const override { return utc_offset_min_; }
+  void SetUtcOffsetMinutes(int32_t minutes) { utc_offset_min_ = minutes; }
 
   // Runs `callback` once the clock reaches Now() + delay_ms (inside a wait or pump).
   // Returns an id for CancelTimer.
@@ -37,6 +39,7 @@ private:
   // (due time, id) -> callback: equal due times fire in scheduling order.
   std::map<std::pair<int64_t, uint64_t>, std::function<void()>> timers_;
   std::function<void()> pump_hook_;
+  int32_t utc_offset_min_ = 0;
 };
 
 }  // namespace tester

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/rounding.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 namespace {

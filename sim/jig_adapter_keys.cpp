@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 #include "sim/adapter_id_store.h"
 #include "sim/jig_keys.h"
 #include "sim/jig_values.h"

@@ -1,6 +1,6 @@
 #include "sim/pack_model.h"
 
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 #include "sim/cal_layout.h"
 #include "sim/memory_builder.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/event_pump.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 #include "sim/adapter_claim.h"
 #include "sim/adapter_id_store.h"
 #include "sim/jig.h"

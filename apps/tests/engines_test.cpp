@@ -50,11 +50,11 @@ struct SharedSerials {
 };
 
 // What the controller heard from one engine.
-class EngineEvents : public SingleSiteEvents {
+class EngineEvents : public SingleSiteClientEvents {
 public:
   explicit EngineEvents(SharedSerials& serials) : serials_(serials) {}
 
-  void CurrentStatus(const std::string& sStatus) override {
+  void CurrentStatus(const std::string& sStatus, int32_t) override {
     log.push_back(sStatus);
     if (on_status) on_status(sStatus);
   }
@@ -63,9 +63,9 @@ public:
     nSerial = serials_.next++;
     handed.push_back(nSerial);
   }
-  void Completed(const std::string& sSerial, int32_t nErrCode, int32_t nExtErrCode,
-                 const std::string&, const std::string&) override {
-    completions.push_back({sSerial, nErrCode, nExtErrCode});
+  void Completed(const CompletionReport& r, const RunRecord& record) override {
+    completions.push_back({r.sSerial, r.nErrCode, r.nExtErrCode});
+    records.push_back(record);
     log.push_back("Completed");
   }
   void SetWindowTitle(const std::string& sTitle) override { titles.push_back(sTitle); }
@@ -80,6 +80,7 @@ public:
   std::vector<std::string> log;  // status texts and "Completed", in order
   std::vector<int32_t> handed;
   std::vector<Completion> completions;
+  std::vector<RunRecord> records;
   QElapsedTimer since_kill;  // started by a test that kills the engine
   qint64 ended_after_ms = -1;
 
@@ -204,6 +205,11 @@ TEST_F(EnginesOnOneJig, TwelveEnginesClaimTwelveAdaptersAndRunSideBySide) {
     ASSERT_EQ(events.handed.size(), 1u) << "engine " << i;
     EXPECT_EQ(events.completions[0].serial, std::to_string(events.handed[0])) << "engine " << i;
     serials.insert(events.completions[0].serial);
+    // The run's record came across with the completion.
+    ASSERT_EQ(events.records.size(), 1u) << "engine " << i;
+    EXPECT_EQ(events.records[0].outcome, RunOutcome::kPass) << "engine " << i;
+    EXPECT_EQ(events.records[0].serial, events.completions[0].serial) << "engine " << i;
+    EXPECT_FALSE(events.records[0].steps.empty()) << "engine " << i;
   }
   // The counter handed out exactly twelve numbers, each to one engine.
   EXPECT_EQ(serials.size(), static_cast<size_t>(kJigStations));

@@ -53,14 +53,14 @@ private:
   VirtualClock& clock_;
 };
 
-class RecordingReports final : public RunReports {
+class RecordingReports final : public SingleSiteEvents {
 public:
   void CurrentStatus(const std::string& text, int32_t) override {
     statuses.push_back(text);
     if (text == throw_at) throw ComponentError("the window is gone");
   }
   void RequestSerialNo(int32_t& n) override { n = next_serial++; }
-  void Completed(const CompletionReport& report) override {
+  void Completed(const CompletionReport& report, const RunRecord&) override {
     completions.push_back(report);
     if (on_completed) on_completed();
   }

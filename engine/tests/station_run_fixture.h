@@ -22,7 +22,7 @@
 #include "common/component_error.h"
 #include "common/tests/memory_tester_config.h"
 #include "components/tester_config_store.h"
-#include "engine/run_reports.h"
+#include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/station_setup.h"
 #include "engine/test_sequence.h"
@@ -79,7 +79,7 @@ private:
 
 // Records every report of a run. Serial requests are answered with `answer` when set
 // (the proposal stands otherwise), or refused by throwing when `refuse_serial` is set.
-class RecordingReports final : public RunReports {
+class RecordingReports final : public SingleSiteEvents {
 public:
   struct Report {
     std::string text;
@@ -94,7 +94,7 @@ public:
     if (refuse_serial) throw ComponentError("serial counter unavailable");
     if (answer) nSerial = *answer;
   }
-  void Completed(const CompletionReport& report) override {
+  void Completed(const CompletionReport& report, const RunRecord&) override {
     completions.push_back(report);
     if (on_completed) on_completed();
   }

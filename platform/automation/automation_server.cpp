@@ -12,7 +12,9 @@
 #include <iostream>
 #include <limits>
 
+#include "common/component_error.h"
 #include "platform/automation/fd_transport.h"
+#include "platform/automation/run_record_json.h"
 
 namespace tester {
 namespace {
@@ -49,41 +51,37 @@ void AutomationServer::SetMethod(const QString& name, RpcEndpoint::MethodHandler
   endpoint_.SetMethod(name, std::move(handler));
 }
 
-void AutomationServer::CurrentStatus(const std::string& sStatus) {
-  endpoint_.Notify("CurrentStatus", {{"sStatus", Text(sStatus)}});
+void AutomationServer::CurrentStatus(const std::string& sStatus, int32_t nStatus) {
+  endpoint_.Notify("CurrentStatus", {{"sStatus", Text(sStatus)}, {"nStatus", nStatus}});
 }
 
-void AutomationServer::Completed(const std::string& sSerial, int32_t nErrCode,
-                                 int32_t nExtErrCode, const std::string& sLogFile,
-                                 const std::string& sCustomLogStr) {
-  endpoint_.Notify("Completed", {{"sSerial", Text(sSerial)},
-                                 {"nErrCode", nErrCode},
-                                 {"nExtErrCode", nExtErrCode},
-                                 {"sLogFile", Text(sLogFile)},
-                                 {"sCustomLogStr", Text(sCustomLogStr)}});
+void AutomationServer::Completed(const CompletionReport& report, const RunRecord& record) {
+  endpoint_.Notify("Completed", {{"sSerial", Text(report.sSerial)},
+                                 {"nErrCode", report.nErrCode},
+                                 {"nExtErrCode", report.nExtErrCode},
+                                 {"sLogFile", Text(report.sLogFile)},
+                                 {"sCustomLogStr", Text(report.sCustomLogStr)},
+                                 {"record", RunRecordToJson(record)}});
 }
 
 void AutomationServer::SetWindowTitle(const std::string& sTitle) {
   endpoint_.Notify("SetWindowTitle", {{"sTitle", Text(sTitle)}});
 }
 
-bool AutomationServer::RequestSerialNo(int32_t& nSerial, std::string& error) {
+void AutomationServer::RequestSerialNo(int32_t& nSerial) {
   const RpcResult result =
       endpoint_.Call("RequestSerialNo", {{"nSerial", nSerial}}, request_timeout_ms_);
   if (!result.ok) {
-    error = "RequestSerialNo failed: " + result.error.message.toStdString();
-    return false;
+    throw ComponentError("RequestSerialNo failed: " + result.error.message.toStdString());
   }
   const QJsonValue answer = result.value.toObject().value("nSerial");
   const double number = answer.toDouble();
   if (!answer.isDouble() || !std::isfinite(number) || std::trunc(number) != number ||
       number < std::numeric_limits<int32_t>::min() ||
       number > std::numeric_limits<int32_t>::max()) {
-    error = "RequestSerialNo failed: the answer holds no 32-bit nSerial";
-    return false;
+    throw ComponentError("RequestSerialNo failed: the answer holds no 32-bit nSerial");
   }
   nSerial = static_cast<int32_t>(number);
-  return true;
 }
 
 int AutomationServer::Run() {

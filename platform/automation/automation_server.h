@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "common/automation_contract.h"
 #include "platform/automation/rpc_endpoint.h"
 
 class QEventLoop;
@@ -20,28 +21,29 @@ namespace tester {
 // How long the engine waits for the controller's serial number.
 inline constexpr int kRequestSerialNoTimeoutMs = 60000;
 
-class AutomationServer {
+class AutomationServer final : public SingleSiteEvents {
 public:
   // Serves on this process's stdin and stdout. nullptr (and `error`) when the descriptors
   // cannot be set up. Needs a QCoreApplication.
   static std::unique_ptr<AutomationServer> OnStdio(std::string& error);
   // Serves on any transport (tests).
   explicit AutomationServer(std::unique_ptr<RpcTransport> transport);
-  ~AutomationServer();
+  ~AutomationServer() override;
 
   // The method table: add handlers before Run.
   void SetMethod(const QString& name, RpcEndpoint::MethodHandler handler);
   RpcEndpoint& Endpoint() { return endpoint_; }
 
-  // Events; dropped when the controller is gone.
-  void CurrentStatus(const std::string& sStatus);
-  void Completed(const std::string& sSerial, int32_t nErrCode, int32_t nExtErrCode,
-                 const std::string& sLogFile, const std::string& sCustomLogStr);
-  void SetWindowTitle(const std::string& sTitle);
-  // Asks the controller for the serial number, serving events while waiting. true: its
-  // answer is in `nSerial`. false: no answer (error, time-out, controller gone, an answer
-  // that is not a 32-bit number); `nSerial` is unchanged and `error` says why.
-  bool RequestSerialNo(int32_t& nSerial, std::string& error);
+  // The events as notifications; dropped when the controller is gone. CurrentStatus
+  // carries the lights' status as "nStatus", Completed the run's record as "record", each
+  // beside the event's own parameters (a controller that ignores them still works).
+  void CurrentStatus(const std::string& sStatus, int32_t nStatus) override;
+  void Completed(const CompletionReport& report, const RunRecord& record) override;
+  void SetWindowTitle(const std::string& sTitle) override;
+  // Asks the controller for the serial number, serving events while waiting; its answer
+  // goes into `nSerial`. No answer (error, time-out, controller gone, an answer that is not
+  // a 32-bit number) throws ComponentError saying why, `nSerial` unchanged.
+  void RequestSerialNo(int32_t& nSerial) override;
   void SetRequestTimeoutMs(int ms) { request_timeout_ms_ = ms; }
 
   // Serves calls until stdin closes or Stop; returns 0 then.

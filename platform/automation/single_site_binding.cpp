@@ -19,7 +19,7 @@ RpcEndpoint::MethodHandler Member(std::function<QJsonObject(RpcParams&)> call) {
   };
 }
 
-void BindLinkMembers(AutomationServer& server, SingleSiteApi& site) {
+void BindLinkMembers(AutomationServer& server, SingleSiteMembers& site) {
   server.SetMethod("AttachLinkpod", Member([&site](RpcParams& p) -> QJsonObject {
     std::string id = p.String("sLinkpodID");
     if (!p.ok()) return {};
@@ -33,7 +33,7 @@ void BindLinkMembers(AutomationServer& server, SingleSiteApi& site) {
   }));
 }
 
-void BindRunMembers(AutomationServer& server, SingleSiteApi& site) {
+void BindRunMembers(AutomationServer& server, SingleSiteMembers& site) {
   server.SetMethod("Execute", Member([&site](RpcParams& p) -> QJsonObject {
     const std::optional<bool> wait = p.VariantBool("bWaitTillComplete");
     if (!p.ok()) return {};
@@ -58,7 +58,7 @@ void BindRunMembers(AutomationServer& server, SingleSiteApi& site) {
   }));
 }
 
-void BindReferenceMembers(AutomationServer& server, SingleSiteApi& site) {
+void BindReferenceMembers(AutomationServer& server, SingleSiteMembers& site) {
   server.SetMethod("UpdateVTIConfig", Member([&site](RpcParams& p) -> QJsonObject {
     const int32_t v = p.Int32("nV"), v2 = p.Int32("nV2"), v3 = p.Int32("nV3"),
                   v4 = p.Int32("nV4");
@@ -88,7 +88,7 @@ void BindReferenceMembers(AutomationServer& server, SingleSiteApi& site) {
   }));
 }
 
-void BindObjectMembers(AutomationServer& server, SingleSiteApi& site) {
+void BindObjectMembers(AutomationServer& server, SingleSiteMembers& site) {
   server.SetMethod("Quit", Member([&site, &server](RpcParams&) -> QJsonObject {
     site.Quit();
     server.Stop();
@@ -110,7 +110,7 @@ void BindObjectMembers(AutomationServer& server, SingleSiteApi& site) {
 
 }  // namespace
 
-void BindSingleSite(AutomationServer& server, SingleSiteApi& site) {
+void BindSingleSite(AutomationServer& server, SingleSiteMembers& site) {
   BindLinkMembers(server, site);
   BindRunMembers(server, site);
   BindReferenceMembers(server, site);

@@ -6,10 +6,13 @@
 #include <QProcess>
 #include <QTimer>
 #include <cmath>
+#include <iostream>
+#include <optional>
 
 #include "platform/automation/process_transport.h"
 #include "platform/automation/rpc_endpoint.h"
 #include "platform/automation/rpc_params.h"
+#include "platform/automation/run_record_json.h"
 
 namespace tester {
 namespace {
@@ -19,11 +22,31 @@ constexpr int kEndGraceMs = 1000;  // an engine left running at destruction: tim
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// The run's record the engine sent with its completion; without one (an older engine), or
+// with one that cannot be read, the record of the five values alone.
+RunRecord RecordOf(const CompletionReport& report, const QJsonObject& params) {
+  std::string error;
+  if (params.value("record").isObject()) {
+    if (std::optional<RunRecord> record =
+            RunRecordFromJson(params.value("record").toObject(), error)) {
+      return *record;
+    }
+    std::cerr << "automation client: the completion's record cannot be read: " << error << "\n";
+  }
+  RunRecord record;
+  record.completed = true;
+  record.serial = report.sSerial;
+  record.err_code = report.nErrCode;
+  record.ext_err_code = report.nExtErrCode;
+  record.outcome = report.nErrCode == 0 ? RunOutcome::kPass : RunOutcome::kFail;
+  return record;
+}
+
 }  // namespace
 
 class SingleSiteClient::Impl {
 public:
-  Impl(const EngineStart& start, SingleSiteEvents* events);
+  Impl(const EngineStart& start, SingleSiteClientEvents* events);
   ~Impl();
 
   // Calls `method`; the result object, or AutomationError.
@@ -45,13 +68,13 @@ private:
   void Closed(const QString& reason);
   void WaitForEnd(int timeout_ms);
 
-  SingleSiteEvents* events_;
+  SingleSiteClientEvents* events_;
   std::unique_ptr<RpcEndpoint> endpoint_;
   bool quitting_ = false;
   bool ended_reported_ = false;
 };
 
-SingleSiteClient::Impl::Impl(const EngineStart& start, SingleSiteEvents* events)
+SingleSiteClient::Impl::Impl(const EngineStart& start, SingleSiteClientEvents* events)
     : events_(events) {
   const std::string program =
       start.executable.empty() ? ExecutableForProgId(start.prog_id) : start.executable;
@@ -103,12 +126,16 @@ void SingleSiteClient::Impl::Notified(const QString& method, const QJsonObject& 
   RpcParams p(params);
   if (method == "CurrentStatus") {
     const std::string status = p.String("sStatus");
-    if (p.ok() && events_ != nullptr) events_->CurrentStatus(status);
+    const int32_t lights = params.contains("nStatus") ? p.Int32("nStatus") : 0;
+    if (p.ok() && events_ != nullptr) events_->CurrentStatus(status, lights);
   } else if (method == "Completed") {
-    const std::string serial = p.String("sSerial");
-    const int32_t err = p.Int32("nErrCode"), ext = p.Int32("nExtErrCode");
-    const std::string log_file = p.String("sLogFile"), custom = p.String("sCustomLogStr");
-    if (p.ok() && events_ != nullptr) events_->Completed(serial, err, ext, log_file, custom);
+    CompletionReport report;
+    report.sSerial = p.String("sSerial");
+    report.nErrCode = p.Int32("nErrCode");
+    report.nExtErrCode = p.Int32("nExtErrCode");
+    report.sLogFile = p.String("sLogFile");
+    report.sCustomLogStr = p.String("sCustomLogStr");
+    if (p.ok() && events_ != nullptr) events_->Completed(report, RecordOf(report, params));
   } else if (method == "SetWindowTitle") {
     const std::string title = p.String("sTitle");
     if (p.ok() && events_ != nullptr) events_->SetWindowTitle(title);
@@ -195,7 +222,7 @@ void SingleSiteClient::Impl::WaitForEnd(int timeout_ms) {
 
 // --- SingleSiteClient ------------------------------------------------------------------
 
-SingleSiteClient::SingleSiteClient(const EngineStart& start, SingleSiteEvents* events)
+SingleSiteClient::SingleSiteClient(const EngineStart& start, SingleSiteClientEvents* events)
     : impl_(std::make_unique<Impl>(start, events)) {}
 
 SingleSiteClient::~SingleSiteClient() = default;

@@ -14,14 +14,25 @@
 #include <string>
 #include <vector>
 
+#include "common/automation_contract.h"
 #include "platform/automation/automation_error.h"
-#include "platform/automation/single_site_api.h"
-#include "platform/automation/single_site_events.h"
 
 namespace tester {
 
 // The argument that makes an engine serve the automation protocol.
 inline constexpr const char* kAutomationArgument = "--automation";
+
+// What an engine tells its controller: the object's events, plus EngineEnded for an
+// engine that is gone. The events carry what the engine sent: a CurrentStatus without the
+// lights' status gives 0, a Completed without a record (or with one that cannot be read)
+// gives the record made of the five values only, outcome by the codes.
+class SingleSiteClientEvents : public SingleSiteEvents {
+public:
+  // The engine process ended, crashed, stopped answering (a call timed out: it has been
+  // ended) or broke the protocol; `reason` says which. Raised once, never after Quit. A
+  // run it had in progress will not complete: the controller reports the station failed.
+  virtual void EngineEnded(const std::string& reason) = 0;
+};
 
 struct EngineStart {
   std::string prog_id = kSingleSiteProgId;  // maps to the engine beside this program
@@ -35,12 +46,12 @@ struct EngineTimeouts {
   int quit_ms = 5000;      // Quit, and then the process's end
 };
 
-class SingleSiteClient final : public SingleSiteApi {
+class SingleSiteClient final : public SingleSiteMembers {
 public:
   // Starts the engine; throws AutomationError when the ProgID is unknown or the process
   // cannot be started. `events` (may be null: events are dropped, a serial-number request
   // keeps the engine's proposal) outlives the client.
-  SingleSiteClient(const EngineStart& start, SingleSiteEvents* events);
+  SingleSiteClient(const EngineStart& start, SingleSiteClientEvents* events);
   // Ends an engine still running (its stdin is closed; killed if it does not end soon).
   ~SingleSiteClient() override;
   SingleSiteClient(const SingleSiteClient&) = delete;

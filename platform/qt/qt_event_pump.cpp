@@ -62,6 +62,10 @@ CivilDate QtEventPump::Today() const {
   return CivilDate{today.year(), today.month(), today.day()};
 }
 
+int32_t QtEventPump::UtcOffsetMinutes() const {
+  return QDateTime::currentDateTime().offsetFromUtc() / 60;
+}
+
 void QtEventPump::RunLoopFor(int64_t ms) {
   if (QCoreApplication::instance() == nullptr) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

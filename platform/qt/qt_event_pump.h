@@ -27,6 +27,7 @@ public:
   // lateness does not add up over thousands of short transfers.
   void Elapse(int64_t micros) override;
   CivilDate Today() const override;
+  int32_t UtcOffsetMinutes() const override;
 
 private:
   // Sleeps in a nested event loop for about `ms` milliseconds (at least 1).

@@ -21,6 +21,7 @@ std::unique_ptr<VirtualClock> MakeVirtualClockAtLocalTime() {
   auto clock = std::make_unique<VirtualClock>(
       static_cast<int64_t>(now.time().msecsSinceStartOfDay()) * kMicrosPerMs,
       CivilDate{date.year(), date.month(), date.day()});
+  clock->SetUtcOffsetMinutes(now.offsetFromUtc() / 60);
   clock->SetPumpHook([] {
     if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
   });

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/event_pump.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester::testing_support {
 

@@ -17,19 +17,21 @@ namespace tester {
 namespace {
 
 // What the controller heard, in order.
-class RecordedEvents : public SingleSiteEvents {
+class RecordedEvents : public SingleSiteClientEvents {
 public:
-  void CurrentStatus(const std::string& sStatus) override { log.push_back("status " + sStatus); }
+  void CurrentStatus(const std::string& sStatus, int32_t) override {
+    log.push_back("status " + sStatus);
+  }
   void RequestSerialNo(int32_t& nSerial) override {
     log.push_back("serial? " + std::to_string(nSerial));
     if (during_serial) during_serial();
     if (serial_fails) throw ComponentError("serial counter store failed");
     nSerial = 4711;
   }
-  void Completed(const std::string& sSerial, int32_t nErrCode, int32_t nExtErrCode,
-                 const std::string& sLogFile, const std::string& sCustomLogStr) override {
-    log.push_back("completed " + sSerial + " " + std::to_string(nErrCode) + " " +
-                  std::to_string(nExtErrCode) + " " + sLogFile + " " + sCustomLogStr);
+  void Completed(const CompletionReport& r, const RunRecord& record) override {
+    log.push_back("completed " + r.sSerial + " " + std::to_string(r.nErrCode) + " " +
+                  std::to_string(r.nExtErrCode) + " " + r.sLogFile + " " + r.sCustomLogStr);
+    records.push_back(record);
   }
   void SetWindowTitle(const std::string& sTitle) override { log.push_back("title " + sTitle); }
   void EngineEnded(const std::string& reason) override { ended.push_back(reason); }
@@ -38,6 +40,7 @@ public:
 
   std::vector<std::string> log;
   std::vector<std::string> ended;
+  std::vector<RunRecord> records;
   std::function<void()> during_serial;
   bool serial_fails = false;
 };
@@ -113,6 +116,10 @@ TEST_F(FakeEngine, AsynchronousRunReportsStatusAsksForTheSerialAndCompletes) {
   EXPECT_EQ(events_.log, (std::vector<std::string>{"status Programming data flash",
                                                    "serial? 100", "status PASS",
                                                    "completed 4711 0 0 fake.log "}));
+  // The run's record travels with the completion.
+  ASSERT_EQ(events_.records.size(), 1u);
+  EXPECT_EQ(events_.records[0].serial, "4711");
+  EXPECT_EQ(events_.records[0].outcome, RunOutcome::kPass);
   events_.log.clear();
   EXPECT_EQ(client_->Execute(std::nullopt), 0);  // Null behaves as False
   WaitForCompletion();

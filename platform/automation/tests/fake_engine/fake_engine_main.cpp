@@ -24,7 +24,7 @@
 namespace tester {
 namespace {
 
-class FakeSite final : public SingleSiteApi {
+class FakeSite final : public SingleSiteMembers {
 public:
   explicit FakeSite(AutomationServer& server) : server_(server) {}
 
@@ -80,20 +80,31 @@ public:
 
 private:
   void Run() {
-    server_.CurrentStatus("Programming data flash");
+    server_.CurrentStatus("Programming data flash", vb_cbbusy);
     if (ini_ == "die-in-run") std::_Exit(3);
     if (ini_ == "bad-completed") {
       server_.Endpoint().Notify("Completed", {{"sSerial", 17}});
       return;
     }
     int32_t serial = 100;
-    std::string error;
-    if (!server_.RequestSerialNo(serial, error)) {
-      server_.Completed("0", 99, 0, "fake.log", error);
+    try {
+      server_.RequestSerialNo(serial);
+    } catch (const ComponentError& error) {
+      Complete({"0", 99, 0, "fake.log", error.what()});
       return;
     }
-    server_.CurrentStatus("PASS");
-    server_.Completed(std::to_string(serial), 0, 0, "fake.log", "");
+    server_.CurrentStatus("PASS", vb_cbPASS);
+    Complete({std::to_string(serial), 0, 0, "fake.log", ""});
+  }
+
+  void Complete(const CompletionReport& report) {
+    RunRecord record;
+    record.completed = true;
+    record.serial = report.sSerial;
+    record.err_code = report.nErrCode;
+    record.outcome = report.nErrCode == 0 ? RunOutcome::kPass : RunOutcome::kFail;
+    record.station = ini_;
+    server_.Completed(report, record);
   }
 
   AutomationServer& server_;

@@ -1,4 +1,4 @@
-#include "engine/batch_cli.h"
+#include "engine/cli/batch_cli.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,9 +10,9 @@
 #include "common/component_error.h"
 #include "common/messages.h"
 #include "components/tester_config_store.h"
-#include "engine/batch_table.h"
+#include "engine/cli/batch_table.h"
 #include "engine/station.h"
-#include "engine/station_cli.h"
+#include "engine/cli/station_cli.h"
 #include "engine/station_setup.h"
 #include "engine/test_sequence.h"
 #include "platform/headless_dialogs.h"
@@ -48,7 +48,7 @@ private:
 
 // Reports of one station: statuses stay quiet (the batch prints one line per run), serial
 // numbers come from the batch's issuer, the completion is kept.
-class BatchReports final : public RunReports {
+class BatchReports final : public SingleSiteEvents {
 public:
   explicit BatchReports(SerialIssuer& serials) : serials_(serials) {}
   void CurrentStatus(const std::string&, int32_t) override {}
@@ -56,7 +56,7 @@ public:
     nSerial = serials_.Issue();
     issued.push_back(nSerial);
   }
-  void Completed(const CompletionReport& report) override { completion = report; }
+  void Completed(const CompletionReport& report, const RunRecord&) override { completion = report; }
   void SetWindowTitle(const std::string& text) override { title = text; }
 
   std::optional<CompletionReport> completion;
@@ -94,20 +94,12 @@ std::string FirstListed(GaugeControl& control, int32_t& count) {
 
 std::string StationFileName(int number) { return "Station" + std::to_string(number) + ".ini"; }
 
-// The message the run showed for its failure: its first failure report.
-std::string FailureMessage(const RunRecord& record) {
-  for (const RunStep& step : record.steps) {
-    if (step.status == vb_cbfail) return step.text;
-  }
-  return "";
-}
-
 // The verdict, codes, message and serial number of a completed run into its row.
 void TakeVerdict(const CompletionReport& report, const RunRecord& record, BatchRow& row) {
   row.passed = report.nErrCode == 0;
   row.code = report.nErrCode;
   row.ext_code = report.nExtErrCode;
-  if (!row.passed) row.message = FailureMessage(record);
+  if (!row.passed) row.message = record.message;
   // A failed run whose last serial write failed still names the number it was issued
   // (extended code 65545): that number is not in the gauge.
   const bool write_failed = !row.passed && report.nExtErrCode == kStatusSerialWriteFailed;
@@ -206,6 +198,7 @@ std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl> 
   s->control = std::move(control);
   s->station = std::make_unique<Station>(pump_, dialogs_, folder_);
   s->station->link.BindGaugeControl(s->control.get());
+  s->station->adapter_id = adapter;
   const Status board = StartUpStation(*s->station);
   if (board != 0) {
     err_ << "ardentis: " << label << ": calibration board start-up returned " << board << "\n";

@@ -2,10 +2,17 @@
 // the three ways a run cannot start (no adapter, unreadable station file, bad image).
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
-#include "engine/run_cli.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include "components/image_digest.h"
+#include "engine/cli/run_cli.h"
 #include "engine/tests/station_run_fixture.h"
 #include "platform/profile.h"
 #include "platform/replay_control.h"
@@ -46,6 +53,9 @@ protected:
   std::string NextSerial() {
     return profile::ReadRaw(station_file(), "Serial", "NextSerialNumber").text;
   }
+  QJsonObject JsonObject() const {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(JsonLine())).object();
+  }
   std::string JsonLine() const {
     std::string text = out.str();
     const std::size_t start = text.rfind("\n{");
@@ -70,6 +80,32 @@ TEST_F(RunVerbTest, PassingRunsPrintTheirReportAndMoveTheNextSerial) {
   EXPECT_NE(json.find("\"version\":\"800.1.02\""), std::string::npos);
   EXPECT_NE(json.find("\"process\":\"main\""), std::string::npos);
   EXPECT_EQ(NextSerial(), "2");
+
+  // The record of the run: who, when, what with, and every measurement with its limits.
+  const QJsonObject record = JsonObject();
+  EXPECT_EQ(record.value("outcome").toString(), "PASS");
+  EXPECT_EQ(record.value("stationName").toString(), "Station1");
+  EXPECT_EQ(record.value("target").toString(), "800.1.02");
+  EXPECT_EQ(record.value("software").toString(), "1.1.0");
+  EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$)")
+                  .match(record.value("startedAt").toString())
+                  .hasMatch())
+      << record.value("startedAt").toString().toStdString();
+  std::string error;
+  const std::string image = record.value("imageFile").toString().toStdString();
+  EXPECT_EQ(record.value("imageSha256").toString().toStdString(),
+            FileSha256(image, error).value_or("unreadable"));
+  const QJsonArray measurements = record.value("measurements").toArray();
+  std::set<std::string> checked;  // the values a check compared with its limits
+  for (const QJsonValue& m : measurements) {
+    const QJsonObject item = m.toObject();
+    EXPECT_FALSE(item.value("unit").toString().isEmpty());
+    if (!item.contains("low")) continue;  // that check is switched off at this station
+    checked.insert(item.value("name").toString().toStdString());
+    EXPECT_GE(item.value("value").toDouble(), item.value("low").toDouble());
+    EXPECT_LE(item.value("value").toDouble(), item.value("high").toDouble());
+  }
+  EXPECT_EQ(checked, (std::set<std::string>{"cellGain", "senseResistance", "tempOffsetTS1"}));
 
   // The next pack of the queue on the same station takes the next number.
   control->CloseLink();
@@ -115,10 +151,12 @@ TEST_F(RunVerbTest, ReplayThatLeavesItsTraceFailsTheRun) {
 TEST_F(RunVerbTest, FailingRunExitsOneAndKeepsTheSerial) {
   Jig(JigOf(OneStationJig(Pack800("unresponsive = yes"))));
   EXPECT_EQ(Run(station_file()), 1);
-  const std::string json = JsonLine();
-  EXPECT_NE(json.find("\"serial\":\"0\",\"errCode\":65559,\"extErrCode\":258"),
-            std::string::npos)
-      << json;
+  const QJsonObject json = JsonObject();
+  EXPECT_EQ(json.value("serial").toString(), "0");
+  EXPECT_EQ(json.value("errCode").toInt(), 65559);
+  EXPECT_EQ(json.value("extErrCode").toInt(), 258);
+  // A gauge that does not answer is a fault of the station or the bus, not a bad pack.
+  EXPECT_EQ(json.value("outcome").toString(), "ERROR");
   EXPECT_EQ(NextSerial(), "1");
 }
 

@@ -1,4 +1,4 @@
-#include "engine/run_cli.h"
+#include "engine/cli/run_cli.h"
 
 #include <filesystem>
 #include <optional>
@@ -6,9 +6,9 @@
 #include "common/component_error.h"
 #include "common/messages.h"
 #include "components/tester_config_store.h"
-#include "engine/run_json.h"
+#include "engine/cli/run_json.h"
 #include "engine/station.h"
-#include "engine/station_cli.h"
+#include "engine/cli/station_cli.h"
 #include "engine/station_setup.h"
 #include "engine/test_sequence.h"
 #include "platform/headless_dialogs.h"
@@ -21,12 +21,12 @@ constexpr const char* kProgramTitle = "Ardentis";
 
 // Reports of a console run: status lines printed, the serial proposal kept, the
 // completion kept for the JSON line.
-class ConsoleReports final : public RunReports {
+class ConsoleReports final : public SingleSiteEvents {
 public:
   explicit ConsoleReports(std::ostream& out) : out_(out) {}
   void CurrentStatus(const std::string& text, int32_t) override { out_ << text << "\n"; }
   void RequestSerialNo(int32_t&) override {}
-  void Completed(const CompletionReport& report) override { completion = report; }
+  void Completed(const CompletionReport& report, const RunRecord&) override { completion = report; }
   void SetWindowTitle(const std::string& title) override { out_ << "Station: " << title << "\n"; }
   std::optional<CompletionReport> completion;
 
@@ -61,7 +61,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   HeadlessDialogs dialogs(err, kProgramTitle);
   Station station(pump, dialogs, program_folder);
   station.link.BindGaugeControl(&control);
-  const std::string adapter = FirstListedAdapter(control);
+  station.adapter_id = FirstListedAdapter(control);
   if (station.link.OpenFirstAdapter() != kTrue) {
     err << LoadMessage(kMsgAdapterNotFound) << "\n";
     return kExitCannotStart;
@@ -105,7 +105,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   }
   const CompletionReport& report = *reports.completion;
   AdvanceSerial(config, report, err);
-  out << RunReportJson(report, sequence.Record(), adapter) << "\n";
+  out << RunReportJson(report, sequence.Record()) << "\n";
   // A replayed run that left its trace, or stopped short of its end, failed whatever the
   // pack's verdict: the trace is the regression test.
   const std::vector<std::string> shortfall = ReplayShortfall(control);

@@ -1,4 +1,4 @@
-#include "engine/station_cli.h"
+#include "engine/cli/station_cli.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/station_cli.h"
+#include "engine/cli/station_cli.h"
 
 #include <cstdio>
 #include <sstream>
@@ -6,6 +6,7 @@
 
 #include "common/messages.h"
 #include "engine/station_identity.h"
+#include "engine/station_setup.h"
 #include "gauge/image_file.h"
 #include "gauge/settings_loader.h"
 #include "platform/paths.h"

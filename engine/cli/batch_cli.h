@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/batch_table.h"
+#include "engine/cli/batch_table.h"
 #include "platform/event_pump.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

@@ -8,19 +8,12 @@
 #include <ostream>
 #include <string>
 
+#include "engine/cli/exit_codes.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
 
 namespace tester {
 
-// Exit statuses of the verbs.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitGaugeFailed = 1;  // the gauge or the bus failed
-inline constexpr int kExitCannotStart = 2;  // no adapter, bad arguments or environment
-
-// Target whose settings an engine loads when it attaches an adapter, before any station
-// configuration names the real one.
-inline constexpr const char* kAttachTarget = "800.1.02";
 
 int RunSettingsVerb(const std::string& program_folder, const std::string& target,
                     std::ostream& out, std::ostream& err);

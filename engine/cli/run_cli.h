@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/event_pump.h"
-#include "platform/gauge_control.h"
+#include "common/gauge_control.h"
 
 namespace tester {
 

@@ -1,4 +1,4 @@
-#include "engine/batch_table.h"
+#include "engine/cli/batch_table.h"
 
 #include <algorithm>
 #include <array>

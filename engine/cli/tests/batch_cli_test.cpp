@@ -1,7 +1,7 @@
 // The production batch on the virtual jig: the demo's stations and packs, serial numbers
 // from one counter, stations without a file or without a free adapter, and the batch's
 // refusals to start.
-#include "engine/batch_cli.h"
+#include "engine/cli/batch_cli.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "components/tester_config_store.h"
-#include "engine/station_cli.h"
+#include "engine/cli/station_cli.h"
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
