@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/component_error.h"
+#include "common/station_state.h"
 #include "components/adapter_identity.h"
 #include "engine/single_site.h"
 #include "engine/cli/exit_codes.h"
@@ -33,10 +34,12 @@ int RunAutomationServer(const std::string& program_folder) {
   HeadlessDialogs dialogs(std::cerr, "Ardentis");
   AdapterIdentity linkpod;
   QtInvoker invoker;
-  // The run's reports are the server's events; a serial number the controller does not
-  // give throws out of the request, and the run then writes none.
+  // The run's reports keep the station's state and go on as the server's events; a serial
+  // number the controller does not give throws out of the request, and the run then writes
+  // none.
+  StationState state(server.get());
   SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, invoker,
-                                  *server, program_folder, "ardentis", {}});
+                                  state, program_folder, "ardentis", {}});
   BindSingleSite(*server, site);
   return server->Run();
 }

@@ -9,6 +9,7 @@
 
 #include "common/component_error.h"
 #include "common/messages.h"
+#include "common/station_state.h"
 #include "components/tester_config_store.h"
 #include "engine/cli/batch_table.h"
 #include "engine/station.h"
@@ -46,25 +47,31 @@ private:
   int issued_ = 0;
 };
 
-// Reports of one station: statuses stay quiet (the batch prints one line per run), serial
-// numbers come from the batch's issuer, the completion is kept.
-class BatchReports final : public SingleSiteEvents {
+// Serial numbers of one station from the batch's issuer; the station's state (title,
+// verdict) is kept by the StationState in front of it. Statuses stay quiet: the batch
+// prints one line per run.
+class BatchSerials final : public SingleSiteEvents {
 public:
-  explicit BatchReports(SerialIssuer& serials) : serials_(serials) {}
+  explicit BatchSerials(SerialIssuer& serials) : serials_(serials) {}
   void CurrentStatus(const std::string&, int32_t) override {}
   void RequestSerialNo(int32_t& nSerial) override {
     nSerial = serials_.Issue();
     issued.push_back(nSerial);
   }
-  void Completed(const CompletionReport& report, const RunRecord&) override { completion = report; }
-  void SetWindowTitle(const std::string& text) override { title = text; }
+  void Completed(const CompletionReport&, const RunRecord&) override {}
+  void SetWindowTitle(const std::string&) override {}
 
-  std::optional<CompletionReport> completion;
   std::vector<int32_t> issued;  // numbers handed to the current run
-  std::string title;
 
 private:
   SerialIssuer& serials_;
+};
+
+// What a station of the batch reports to: its state, in front of its serial numbers.
+struct BatchReports {
+  explicit BatchReports(SerialIssuer& issuer) : serials(issuer), state(&serials) {}
+  BatchSerials serials;
+  StationState state;
 };
 
 // One station of the batch. Declared so that destruction runs from the sequence to the
@@ -209,9 +216,9 @@ std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl> 
     held_.push_back(std::move(s->control));
     return nullptr;
   }
-  s->sequence = std::make_unique<TestSequence>(*s->station, s->config, *s->reports);
+  s->sequence = std::make_unique<TestSequence>(*s->station, s->config, s->reports->state);
   out_ << label << ": " << s->config.TargetName << ", " << s->runs << " run(s), " << file
-       << ", " << s->reports->title << "\n";
+       << ", " << s->reports->state.Title() << "\n";
   return s;
 }
 
@@ -220,7 +227,7 @@ bool Batch::LoadStation(BatchStation& s, const std::string& label) {
   s.reports = std::make_unique<BatchReports>(serials_);
   Status status = 0;
   try {
-    status = InitCacheFromSetup(*s.station, s.config, *s.reports, s.config.IniFile);
+    status = InitCacheFromSetup(*s.station, s.config, s.reports->state, s.config.IniFile);
   } catch (const ComponentError& error) {
     out_ << label << ": station file unreadable (" << error.what() << "), skipped\n";
     return false;
@@ -249,8 +256,8 @@ void Batch::StartSerials() {
 }
 
 BatchRow Batch::RunOnce(BatchStation& s, int run) {
-  s.reports->completion.reset();
-  s.reports->issued.clear();
+  s.reports->state.ClearVerdict();
+  s.reports->serials.issued.clear();
   int32_t result = 0;
   std::string broke_off;
   try {
@@ -269,12 +276,12 @@ BatchRow Batch::RunOnce(BatchStation& s, int run) {
     }
   }
   row.duration_ms = s.sequence->Record().duration_ms;
-  if (s.reports->completion) {
-    TakeVerdict(*s.reports->completion, s.sequence->Record(), row);
+  if (s.reports->state.LastCompletion()) {
+    TakeVerdict(*s.reports->state.LastCompletion(), s.sequence->Record(), row);
   } else {
     row.message = "the run ended without a verdict" + (broke_off.empty() ? "" : ": " + broke_off);
   }
-  for (int32_t number : s.reports->issued) {
+  for (int32_t number : s.reports->serials.issued) {
     if (std::to_string(number) != row.serial) ++row.unwritten;
   }
   return row;

@@ -5,6 +5,7 @@
 
 #include "common/component_error.h"
 #include "common/messages.h"
+#include "common/station_state.h"
 #include "components/tester_config_store.h"
 #include "engine/cli/run_json.h"
 #include "engine/station.h"
@@ -19,16 +20,15 @@ namespace {
 
 constexpr const char* kProgramTitle = "Ardentis";
 
-// Reports of a console run: status lines printed, the serial proposal kept, the
-// completion kept for the JSON line.
-class ConsoleReports final : public SingleSiteEvents {
+// What a console run prints as it goes: status lines and the station's title. The serial
+// proposal stands; the verdict is read from the station's state afterwards.
+class ConsolePrinter final : public SingleSiteEvents {
 public:
-  explicit ConsoleReports(std::ostream& out) : out_(out) {}
+  explicit ConsolePrinter(std::ostream& out) : out_(out) {}
   void CurrentStatus(const std::string& text, int32_t) override { out_ << text << "\n"; }
   void RequestSerialNo(int32_t&) override {}
-  void Completed(const CompletionReport& report, const RunRecord&) override { completion = report; }
+  void Completed(const CompletionReport&, const RunRecord&) override {}
   void SetWindowTitle(const std::string& title) override { out_ << "Station: " << title << "\n"; }
-  std::optional<CompletionReport> completion;
 
 private:
   std::ostream& out_;
@@ -78,7 +78,8 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
     err << "ardentis: station settings file " << ini << " not found\n";
     return kExitCannotStart;
   }
-  ConsoleReports reports(out);
+  ConsolePrinter printer(out);
+  StationState reports(&printer);
   TesterConfigStore config;
   config.IniFile = ini;
   Status status = 0;
@@ -99,11 +100,11 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   int32_t result = 0;
   sequence.RunMainProcess(result);
   station.link.ReleaseGaugeControl();
-  if (!reports.completion) {
+  if (!reports.LastCompletion()) {
     err << "ardentis: the run ended without a verdict\n";
     return kExitGaugeFailed;
   }
-  const CompletionReport& report = *reports.completion;
+  const CompletionReport& report = *reports.LastCompletion();
   AdvanceSerial(config, report, err);
   out << RunReportJson(report, sequence.Record()) << "\n";
   // A replayed run that left its trace, or stopped short of its end, failed whatever the
