@@ -7,6 +7,7 @@
 #include "common/station_state.h"
 #include "components/adapter_identity.h"
 #include "engine/single_site.h"
+#include "engine/version.h"
 #include "engine/cli/exit_codes.h"
 #include "platform/automation/automation_server.h"
 #include "platform/automation/single_site_binding.h"
@@ -31,7 +32,7 @@ int RunAutomationServer(const std::string& program_folder) {
     return kExitCannotStart;
   }
   // No window in automation mode: boxes go to the diagnostics stream with their defaults.
-  HeadlessDialogs dialogs(std::cerr, "Ardentis");
+  HeadlessDialogs dialogs(std::cerr, kProgramTitle);
   AdapterIdentity linkpod;
   QtInvoker invoker;
   // The run's reports keep the station's state and go on as the server's events; a serial

@@ -22,7 +22,6 @@
 #include "gauge/image_file.h"
 #include "gauge/rom_mode.h"
 #include "gauge/rom_programming.h"
-#include "gauge/settings_loader.h"
 #include "gauge/station_settings.h"
 #include "platform/virtual_clock.h"
 #include "sim/bus_time.h"

@@ -42,7 +42,7 @@
 #include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/station_setup.h"
-#include "engine/test_sequence.h"
+#include "engine/run_sequence.h"
 #include "platform/headless_dialogs.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_event_pump.h"
@@ -267,7 +267,7 @@ std::optional<RunFigures> RunTarget(EventPump& real, const JigDescription& jig,
     return std::nullopt;
   }
 
-  TestSequence sequence(station, config, reports);
+  RunSequence sequence(station, config, reports);
   RunFigures figures;
   figures.begin = Snapshot::Take(pump);
   int32_t result = 0;

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 
 namespace {
 

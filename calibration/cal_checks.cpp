@@ -15,20 +15,6 @@ constexpr int32_t kPackNominalPerWindow = 10;  // nominal pack gain = 10 x Volta
 constexpr int kCellOffsetMin = -128;           // command set 5 stores the offset in a byte
 constexpr int kCellOffsetMax = 127;
 
-// |nominal - value| / nominal x 100 > |tolerance|, compared exactly in integers so that a
-// deviation equal to the tolerance passes. `nominal` is positive.
-bool BeyondTolerance(int64_t nominal, int64_t value, int16_t tolerance) {
-  const __int128 deviation = static_cast<__int128>(nominal) - value;
-  const __int128 magnitude = deviation < 0 ? -deviation : deviation;
-  return magnitude * 100 > static_cast<__int128>(std::abs(static_cast<int32_t>(tolerance))) *
-                               nominal;
-}
-
-Status CheckGain(int64_t nominal, int64_t gain, int16_t tolerance) {
-  if (!BeyondTolerance(nominal, gain, tolerance)) return 0;
-  return gain < nominal ? kStatusGainLow : kStatusGainHigh;
-}
-
 Status CheckVoltage(const StationSettings& settings, const TesterConfig& config,
                     const CalibrationResults& results) {
   if (config.CellCount > static_cast<int16_t>(results.CellGain.size())) {
@@ -44,13 +30,13 @@ Status CheckVoltage(const StationSettings& settings, const TesterConfig& config,
   if (config.CellCount > 0 && config.NominalCellGain <= 0) return kStatusUnexpectedFailure;
   for (int i = 0; i < config.CellCount; ++i) {
     const Status status =
-        CheckGain(config.NominalCellGain, results.CellGain[i], config.CellGainTolerance);
+        CheckGainTolerance(config.NominalCellGain, results.CellGain[i], config.CellGainTolerance);
     if (status != 0) return status;
   }
   if (settings.SkipVBATCal == 1 || results.PackGain == 0) return 0;
   const int64_t pack_nominal = static_cast<int64_t>(config.VoltageWindow) * kPackNominalPerWindow;
   if (pack_nominal <= 0) return kStatusUnexpectedFailure;
-  return CheckGain(pack_nominal, results.PackGain, config.CellGainTolerance);
+  return CheckGainTolerance(pack_nominal, results.PackGain, config.CellGainTolerance);
 }
 
 Status CheckCurrent(const TesterConfig& config, const CalibrationResults& results) {
@@ -73,6 +59,18 @@ Status CheckTemperatures(const TesterConfig& config, const CalibrationResults& r
 }
 
 }  // namespace
+
+bool BeyondTolerance(int64_t nominal, int64_t value, int16_t tolerance) {
+  const __int128 deviation = static_cast<__int128>(nominal) - value;
+  const __int128 magnitude = deviation < 0 ? -deviation : deviation;
+  return magnitude * 100 > static_cast<__int128>(std::abs(static_cast<int32_t>(tolerance))) *
+                               nominal;
+}
+
+Status CheckGainTolerance(int64_t nominal, int64_t gain, int16_t tolerance) {
+  if (!BeyondTolerance(nominal, gain, tolerance)) return 0;
+  return gain < nominal ? kStatusGainLow : kStatusGainHigh;
+}
 
 Status CheckOffsetLimit(int16_t offset, int16_t tolerance) {
   if (std::abs(static_cast<int32_t>(offset)) <= std::abs(static_cast<int32_t>(tolerance))) {

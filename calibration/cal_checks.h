@@ -15,6 +15,14 @@ struct StationSettings;
 // Sense resistance (uOhm) follows from the coulomb-counter gain as this over the gain.
 inline constexpr double kSenseResistorPerGain = 9.419;
 
+// |nominal - value| / nominal x 100 > |tolerance|, compared exactly in integers so that a
+// deviation equal to the tolerance passes. `nominal` is positive.
+bool BeyondTolerance(int64_t nominal, int64_t value, int16_t tolerance);
+
+// A gain against its nominal (positive): 0 within the tolerance, else 65581 below and
+// 65580 at or above.
+Status CheckGainTolerance(int64_t nominal, int64_t gain, int16_t tolerance);
+
 // 0 when |offset| <= |tolerance|; else 65591 when offset < tolerance, 65590 otherwise.
 Status CheckOffsetLimit(int16_t offset, int16_t tolerance);
 

@@ -18,6 +18,9 @@ namespace tester {
 // Status of a single transfer as the control reports it.
 using BusStatus16 = int16_t;
 
+// The most adapters any program asks ListAdapters to name.
+inline constexpr int32_t kMaxListedAdapters = 16;
+
 class GaugeControl {
 public:
   virtual ~GaugeControl() = default;
@@ -85,5 +88,14 @@ inline constexpr uint8_t kAddrSmbusGauge = 0x17;  // SMBus commands: gauge mode 
 inline constexpr uint8_t kAddrRegGauge = 0xAA;    // register-style gauges in gauge mode
 inline constexpr uint8_t kAddrRegLoader = 0x16;   // register-style ROM loader
 inline constexpr uint8_t kAddrCalBoard = 0xC0;    // calibration board output port
+
+// The adapter the control lists first, which is the first free one (the one a station
+// opens); empty when none is listed. `count` receives how many are listed.
+inline std::string FirstListedAdapter(GaugeControl& control, int32_t& count) {
+  std::string names;
+  count = 0;
+  control.ListAdapters(kMaxListedAdapters, count, names);
+  return count > 0 ? names.substr(0, names.find(',')) : std::string();
+}
 
 }  // namespace tester

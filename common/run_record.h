@@ -46,7 +46,7 @@ struct RunMeasurement {
 
 struct RunRecord {
   // Where and when.
-  std::string station;            // station name: its settings file without folder
+  std::string station;            // station name: its station file without folder
   std::string adapter;            // identifier of the adapter the station ran on
   std::string started_at;         // wall clock, ISO 8601 with offset
   int64_t duration_ms = 0;        // from the first step to the station switched off

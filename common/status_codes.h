@@ -14,7 +14,6 @@
 
 namespace tester {
 
-// Same alias as gauge/gauge_link.h declares; both spellings name one type.
 using Status = int32_t;
 
 inline constexpr Status kStatusOk = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // The station configuration object: which test steps run, calibration switches, limits and
 // reference values, serial-number and manufacturer-data settings, the golden image file and
-// the log file of one station. Every program reads and writes a station's settings file
+// the log file of one station. Every program reads and writes a station file
 // (or global.ini) only through it; the file's inner format belongs to the implementation.
 //
 // The properties are plain data in TesterConfigProperties; an instance holds the values of

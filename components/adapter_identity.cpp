@@ -11,7 +11,6 @@
 namespace tester {
 namespace {
 
-constexpr int32_t kListMaximum = 16;     // adapters asked of ListAdapters
 constexpr int32_t kOpenFailed = -1;      // OpenAdapter's answer for "not opened"
 constexpr int32_t kRegWrite = 1;         // RegByteOp mode: write one register byte
 constexpr int32_t kRegRead = 2;          // RegByteOp mode: read one register byte
@@ -92,7 +91,7 @@ Status AdapterIdentity::AssignAdapterId(std::string& id) {
   std::vector<std::string> taken(kFactoryIds.begin(), kFactoryIds.end());
   int32_t count = 0;
   std::string names;
-  control_->ListAdapters(kListMaximum, count, names);
+  control_->ListAdapters(kMaxListedAdapters, count, names);
   for (std::string& name : SplitNames(names, count)) taken.push_back(std::move(name));
   std::string present;
   if (control_->ReadAdapterId(present) == kStatusOk) taken.push_back(present);
@@ -145,7 +144,7 @@ void AdapterIdentity::FlashLights(int32_t code, int16_t timing, bool flag) {
 int32_t AdapterIdentity::AdapterCount() {
   int32_t count = 0;
   std::string names;
-  Control("AdapterCount").ListAdapters(kListMaximum, count, names);
+  Control("AdapterCount").ListAdapters(kMaxListedAdapters, count, names);
   return count;
 }
 
@@ -156,7 +155,7 @@ Status AdapterIdentity::OpenAdapterByIndex(int16_t index, int32_t light_code, in
   control_->CloseLink();
   int32_t count = 0;
   std::string names;
-  control_->ListAdapters(kListMaximum, count, names);
+  control_->ListAdapters(kMaxListedAdapters, count, names);
   std::vector<std::string> listed = SplitNames(names, count);
   if (index < 0 || static_cast<size_t>(index) >= listed.size()) return kOpenFailed;
   if (control_->OpenAdapter(listed[static_cast<size_t>(index)]) == kOpenFailed) {

@@ -1,5 +1,5 @@
 #pragma once
-// The layout of a station settings file: which section and key hold each property of the
+// The layout of a station file: which section and key hold each property of the
 // station configuration, the property's default, the values it accepts, and which loads and
 // saves cover it. docs/station-file.md describes the same table for people.
 #include <cstdint>

@@ -11,13 +11,6 @@
 namespace tester {
 namespace {
 
-// |nominal - measured| / |nominal| x 100 > |tolerance|, compared exactly in integers so a
-// deviation equal to the tolerance passes. `nominal` is nonzero.
-bool BeyondTolerance(int64_t nominal, int64_t measured, int16_t tolerance) {
-  const int64_t deviation = std::llabs(nominal - measured);
-  return deviation * 100 > std::llabs(int64_t{tolerance}) * std::llabs(nominal);
-}
-
 // The nominal gain is formed as a 16-bit word, as the gauge holds it; one that does not fit
 // has no meaning to compare with.
 Status CheckCellGain(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings) {
@@ -26,12 +19,10 @@ Status CheckCellGain(GaugeLink& link, const TesterConfig& config, CalLimitReadin
   if (status != 0) return status;
   readings.cell_gain = gain.value;
   const int32_t nominal = int32_t{config.NominalCellGain} * kCellGainNominalUnit;
-  if (nominal == 0 || nominal < std::numeric_limits<int16_t>::min() ||
-      nominal > std::numeric_limits<int16_t>::max()) {
+  if (nominal <= 0 || nominal > std::numeric_limits<int16_t>::max()) {
     return kStatusUnexpectedFailure;
   }
-  if (!BeyondTolerance(nominal, gain.value, config.CellGainTolerance)) return 0;
-  return gain.value < nominal ? kStatusGainLow : kStatusGainHigh;
+  return CheckGainTolerance(nominal, gain.value, config.CellGainTolerance);
 }
 
 // The nominal (mOhm x 1000) is formed wide: 33 mOhm and more would not fit a 16-bit word.

@@ -2,7 +2,7 @@
 
 #include "engine/serial_number.h"
 #include "gauge/df_access.h"
-#include "gauge/df_access_i2c.h"
+#include "gauge/df_access_register.h"
 #include "gauge/mfr_data_text.h"
 #include "gauge/station_settings.h"
 

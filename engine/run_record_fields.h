@@ -10,7 +10,7 @@
 
 namespace tester {
 
-// A station is named by its settings file: the file name without folder and ".ini".
+// A station is named by its station file: the file name without folder and ".ini".
 std::string StationName(const std::string& settings_file);
 
 // The station clock's date and time of day as ISO 8601 with the local offset,

@@ -80,14 +80,15 @@ TesterConfig& SingleSite::Config() {
 }
 
 int32_t SingleSite::AttachLinkpod(std::string& sLinkpodID) {
-  station_.link.BindGaugeControl(&parts_.control);
-  if (station_.link.OpenFirstAdapter() != kTrue) return -1;
-  parts_.linkpod.SetGaugeControl(&parts_.control);
-  const Status status = parts_.linkpod.ReadAdapterId(sLinkpodID);
-  parts_.linkpod.SetGaugeControl(nullptr);
-  station_.adapter_id = sLinkpodID;
-  StartUpStation(station_);
-  return status;
+  Status status = 0;
+  Status board = 0;
+  const bool opened = AttachStation(station_, parts_.control, board, [&] {
+    parts_.linkpod.SetGaugeControl(&parts_.control);
+    status = parts_.linkpod.ReadAdapterId(sLinkpodID);
+    parts_.linkpod.SetGaugeControl(nullptr);
+    station_.adapter_id = sLinkpodID;
+  });
+  return opened ? status : -1;
 }
 
 int32_t SingleSite::DetachLinkpod(const std::string& /*sLinkpodName*/) {
@@ -121,7 +122,7 @@ void SingleSite::ScheduleRun() {
 
 void SingleSite::RunNow() {
   running_ = true;
-  TestSequence sequence(station_, Config(), parts_.reports);
+  RunSequence sequence(station_, Config(), parts_.reports);
   int32_t result = 0;
   sequence.RunMainProcess(result);
   last_run_ = sequence.Record();

@@ -1,14 +1,14 @@
 #pragma once
 // The engine's automation object: what the controller (through the automation server) or
 // the station window uses to drive one station. Bind it to an adapter and learn which one
-// it got, point it at the station's settings file, load the golden image, hand it
+// it got, point it at the station file, load the golden image, hand it
 // reference values, start runs and receive their results as reports.
 //
 // Calling order: AttachLinkpod, SetIniFile, InitCacheFromSetup, then any number of Execute
 // runs (UpdateVTIConfig, SetTemperatureForCalibration, CBReadTemperature and CBFlashLEDs
 // between runs as needed), then DetachLinkpod and Quit.
 //
-// Failures a member cannot report through its result (a settings file that cannot be
+// Failures a member cannot report through its result (a station file that cannot be
 // read, a value that overflows its 16-bit form) throw ComponentError out of the member:
 // the automation server answers them as errors of the call.
 #include <cstdint>
@@ -23,7 +23,7 @@
 #include "platform/invoker.h"
 #include "common/automation_contract.h"
 #include "engine/station.h"
-#include "engine/test_sequence.h"
+#include "engine/run_sequence.h"
 #include "common/gauge_control.h"
 
 namespace tester {
@@ -72,7 +72,7 @@ public:
   // synchronous run while one is running.
   int32_t Execute(std::optional<bool> bWaitTillComplete) override;
   void SetIniFile(const std::string& sIniFileToUse) override;
-  // Settings file (default: the program's own .ini), station settings, golden image; the
+  // Station file (default: the program's own .ini), station settings, golden image; the
   // image check's status (0 without programming), or kStatusSettingsRefused when a value
   // of the station file or of Config.ini cannot be read (SetupMessage() names them).
   // Reports the window title.

@@ -2,20 +2,20 @@
 
 #include <utility>
 
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 #include "platform/paths.h"
 
 namespace tester {
 
 Station::Station(EventPump& pump, OperatorDialogs& dialogs, std::string program_folder)
     : link(pump, settings),
-      board(link, JoinProgramPath(program_folder, kStationSettingsFile)),
+      board(link, JoinProgramPath(program_folder, kConfigIniFile)),
       pump_(pump),
       dialogs_(dialogs),
       program_folder_(std::move(program_folder)) {}
 
 std::string Station::ConfigIniPath() const {
-  return JoinProgramPath(program_folder_, kStationSettingsFile);
+  return JoinProgramPath(program_folder_, kConfigIniFile);
 }
 
 ImageRecord& Station::CacheFor(int commandset) {

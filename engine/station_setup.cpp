@@ -4,7 +4,7 @@
 
 #include "components/image_digest.h"
 #include "engine/target_list.h"
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 #include "platform/paths.h"
 
 namespace tester {
@@ -13,6 +13,15 @@ Status StartUpStation(Station& station) {
   const Status status = station.board.CalBoardInit();
   LoadStationSettings(station.settings, station.ProgramFolder(), kAttachTarget);
   return status;
+}
+
+bool AttachStation(Station& station, GaugeControl& control, Status& board,
+                   const std::function<void()>& identify) {
+  station.link.BindGaugeControl(&control);
+  if (station.link.OpenFirstAdapter(&station.adapter_id) != kTrue) return false;
+  if (identify) identify();
+  board = StartUpStation(station);
+  return true;
 }
 
 std::string DefaultStationIni(const std::string& program_folder, const std::string& exe_name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Bringing a station up: the start-up that follows opening its adapter, and loading the
 // station's configuration, settings and golden image before runs.
+#include <functional>
 #include <string>
 
 #include "common/status_codes.h"
@@ -19,7 +20,15 @@ inline constexpr const char* kAttachTarget = "800.1.02";
 // any configuration names the real target.
 Status StartUpStation(Station& station);
 
-// The settings file a station uses when none was set: the program's own ".ini" in the
+// Bringing a station up on `control`, as every front end does: bind the link, open the
+// first free adapter (its identifier, the first listed, becomes station.adapter_id), run
+// `identify` when given (the automation object reads the adapter's identifier there), then
+// StartUpStation, whose status goes into `board`. False when no adapter opens; nothing
+// else happens then.
+bool AttachStation(Station& station, GaugeControl& control, Status& board,
+                   const std::function<void()>& identify = {});
+
+// The station file a station uses when none was set: the program's own ".ini" in the
 // application folder (folder + "/" + executable name + ".ini").
 std::string DefaultStationIni(const std::string& program_folder, const std::string& exe_name);
 

@@ -5,6 +5,9 @@
 
 namespace tester {
 
+// The engine's title in its boxes and messages.
+inline constexpr const char* kProgramTitle = "Ardentis";
+
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 1;
 inline constexpr int kVersionRevision = 0;

@@ -15,8 +15,6 @@ namespace {
 constexpr int32_t kRegOpWrite = 1;  // write one byte to a register
 constexpr int32_t kRegOpRead = 2;   // read one byte from a register
 
-// Most adapters ListAdapters is asked to name.
-constexpr int32_t kMaxAdapters = 16;
 // OpenAdapter's answer for an adapter that could not be opened.
 constexpr int kOpenAdapterFailed = -1;
 
@@ -222,14 +220,14 @@ Status GaugeLink::RegByteCall(int32_t mode, uint8_t a, uint8_t b, uint8_t& c) {
 
 // --- adapter, control and mode ---
 
-int16_t GaugeLink::OpenFirstAdapter() {
+int16_t GaugeLink::OpenFirstAdapter(std::string* opened) {
   int32_t count = 0;
-  std::string names;
-  control_->ListAdapters(kMaxAdapters, count, names);
-  if (count <= 0) return kFalse;
   // The first name is an adapter no other station holds.
-  const std::string first = names.substr(0, names.find(','));
-  return control_->OpenAdapter(first) == kOpenAdapterFailed ? kFalse : kTrue;
+  const std::string first = FirstListedAdapter(*control_, count);
+  if (count <= 0) return kFalse;
+  if (control_->OpenAdapter(first) == kOpenAdapterFailed) return kFalse;
+  if (opened != nullptr) *opened = first;
+  return kTrue;
 }
 
 Status GaugeLink::SelectBusMode(int16_t mode) { return control_->SetBusMode(mode); }

@@ -9,13 +9,12 @@
 #include <span>
 #include <string>
 
-#include "platform/event_pump.h"
-#include "gauge/unbound_control.h"
 #include "common/gauge_control.h"
+#include "common/status_codes.h"
+#include "gauge/unbound_control.h"
+#include "platform/event_pump.h"
 
 namespace tester {
-
-using Status = int32_t;
 
 struct StationSettings;
 
@@ -73,7 +72,8 @@ public:
   Status RegByteCall(int32_t mode, uint8_t a, uint8_t b, uint8_t& c);
 
   // --- adapter, control and mode ---
-  int16_t OpenFirstAdapter();  // kTrue / kFalse
+  // kTrue / kFalse; `opened` (may be null) receives the identifier of the adapter opened.
+  int16_t OpenFirstAdapter(std::string* opened = nullptr);
   Status SelectBusMode(int16_t mode);
   void AdapterPause(int32_t ms);
   void PauseBoth(int32_t ms);

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <vector>
 
+#include "common/register_map.h"
 #include "gauge/rom_mode.h"
 #include "gauge/station_settings.h"
 
@@ -28,16 +29,6 @@ constexpr int kChecksumRetryMs = 100;       // spacing of those reads
 constexpr int kRowReadBufferSize = 97;      // a 96-byte row plus room for one more
 
 // --- register-style ROM loader at 0x16 ---
-constexpr uint8_t kRegCommand = 0x00;       // command byte, or block [cmd, lo, hi]
-constexpr uint8_t kRegData = 0x04;          // data bytes of a command start here
-constexpr uint8_t kRegChecksum = 0x64;      // u16 LE sum of the command; writing executes it
-constexpr uint8_t kRegResult = 0x66;        // result byte, 0 = accepted
-constexpr uint8_t kLdrReadRow = 0x00;       // [0x00, r, 0]: instruction row r readable at 0x04
-constexpr uint8_t kLdrWriteRow = 0x02;      // [0x02, r, 0] + 96 bytes: write instruction row r
-constexpr uint8_t kLdrEraseRow0 = 0x03;     // [0x03, 0, 0]: erase instruction row 0
-constexpr uint8_t kLdrChecksum = 0x08;      // compute the data-flash sum, readable at 0x04
-constexpr uint8_t kLdrProgramRow = 0x0A;    // [0x0A, r lo, r hi] + row bytes at 0x04
-constexpr uint8_t kLdrMassErase = 0x0C;     // + key bytes 0x83 0xDE at 0x04
 constexpr int kRestoreChunk = 32;           // instruction-row bytes per register block write
 constexpr uint8_t kRestoreRegs[3] = {0x04, 0x24, 0x44};  // where the three chunks go
 
@@ -157,35 +148,35 @@ Status RestoreRowsSMBus(GaugeLink& link, const InstructionRows& rows) {
 
 Status SendCommandBlock(GaugeLink& link, uint8_t cmd, uint16_t row) {
   const uint8_t block[3] = {cmd, Low(row), High(row)};
-  return link.WriteRegBlock(kRegCommand, block, 3, kAddrRegLoader);
+  return link.WriteRegBlock(regmap::kLoaderCommand, block, 3, kAddrRegLoader);
 }
 
 Status SendChecksum(GaugeLink& link, uint16_t sum) {
-  return link.WriteRegWord(kRegChecksum, AsWord(sum), kAddrRegLoader);
+  return link.WriteRegWord(regmap::kLoaderChecksum, AsWord(sum), kAddrRegLoader);
 }
 
 Status ReadResult(GaugeLink& link, uint8_t& result) {
   result = 0;
-  return link.ReadRegByte(kRegResult, result, kAddrRegLoader);
+  return link.ReadRegByte(regmap::kLoaderResult, result, kAddrRegLoader);
 }
 
 // Step 2: row r, with the loader's own sum of it as a check of the transfer.
 Status SaveRowI2C(GaugeLink& link, int r, InstructionRow& row) {
-  Status status = SendCommandBlock(link, kLdrReadRow, static_cast<uint16_t>(r));
-  if (status == 0) status = SendChecksum(link, static_cast<uint16_t>(kLdrReadRow + r));
+  Status status = SendCommandBlock(link, regmap::kLoaderReadRow, static_cast<uint16_t>(r));
+  if (status == 0) status = SendChecksum(link, static_cast<uint16_t>(regmap::kLoaderReadRow + r));
   uint8_t result = 0;
   if (status == 0) status = ReadResult(link, result);  // only the transfer counts here
   if (status != 0) return status;
   std::array<uint8_t, kInstructionRowSize> buffer{};
   int16_t length = kInstructionRowSize;
-  status = link.ReadRegBlock(kRegData, buffer, length, kAddrRegLoader);
+  status = link.ReadRegBlock(regmap::kLoaderData, buffer, length, kAddrRegLoader);
   if (status == 0) status = link.CheckBusStatus();
   if (status != 0) return status;
   row = buffer;
   status = link.CheckBusStatus();
   uint8_t b1 = 0;
   uint8_t b0 = 0;
-  if (status == 0) status = link.ReadRegBytes(kRegChecksum, b1, b0, kAddrRegLoader);
+  if (status == 0) status = link.ReadRegBytes(regmap::kLoaderChecksum, b1, b0, kAddrRegLoader);
   if (status != 0) return status;
   // A short row would be restored with zeros in its tail: refuse it like a bad sum.
   if (length != kInstructionRowSize) return kStatusChecksumMismatch;
@@ -194,8 +185,8 @@ Status SaveRowI2C(GaugeLink& link, int r, InstructionRow& row) {
 
 // Step 3.
 Status EraseRow0I2C(GaugeLink& link) {
-  Status status = SendCommandBlock(link, kLdrEraseRow0, 0);
-  if (status == 0) status = SendChecksum(link, kLdrEraseRow0);
+  Status status = SendCommandBlock(link, regmap::kLoaderEraseRow0, 0);
+  if (status == 0) status = SendChecksum(link, regmap::kLoaderEraseRow0);
   if (status != 0) return status;
   link.PauseBoth(link.Settings().DF_ERASEROW);
   uint8_t result = 0;
@@ -206,9 +197,9 @@ Status EraseRow0I2C(GaugeLink& link) {
 
 // Step 5: the key bytes 0x83, 0xDE go little-endian as one word.
 Status MassEraseI2C(GaugeLink& link) {
-  Status status = link.WriteRegByte(kRegCommand, kLdrMassErase, kAddrRegLoader);
-  if (status == 0) status = link.WriteRegWord(kRegData, AsWord(0xDE83), kAddrRegLoader);
-  if (status == 0) status = SendChecksum(link, kLdrMassErase + Low(0xDE83) + High(0xDE83));
+  Status status = link.WriteRegByte(regmap::kLoaderCommand, regmap::kLoaderMassErase, kAddrRegLoader);
+  if (status == 0) status = link.WriteRegWord(regmap::kLoaderData, AsWord(0xDE83), kAddrRegLoader);
+  if (status == 0) status = SendChecksum(link, regmap::kLoaderMassErase + Low(0xDE83) + High(0xDE83));
   if (status != 0) return status;
   link.PauseBoth(link.Settings().DF_MASSERASE);
   uint8_t result = 0;
@@ -233,13 +224,13 @@ Status ProgramRowsI2C(GaugeLink& link, const ImageRecord& image, const ProgramGe
     total = static_cast<uint16_t>(total + row_sum);
     if (IsBlankRow(row)) continue;
     const uint16_t number = static_cast<uint16_t>(r);
-    status = SendCommandBlock(link, kLdrProgramRow, number);
+    status = SendCommandBlock(link, regmap::kLoaderProgramRow, number);
     if (status == 0) {
-      status = link.WriteRegBlock(kRegData, row, static_cast<int16_t>(g.row_size),
+      status = link.WriteRegBlock(regmap::kLoaderData, row, static_cast<int16_t>(g.row_size),
                                   kAddrRegLoader);
     }
     if (status == 0) {
-      status = SendChecksum(link, static_cast<uint16_t>(kLdrProgramRow + Low(number) +
+      status = SendChecksum(link, static_cast<uint16_t>(regmap::kLoaderProgramRow + Low(number) +
                                                         High(number) + row_sum));
     }
     if (status != 0) return status;
@@ -254,8 +245,8 @@ Status ProgramRowsI2C(GaugeLink& link, const ImageRecord& image, const ProgramGe
 
 // Step 7.
 Status ConfirmChecksumI2C(GaugeLink& link, uint16_t expected) {
-  Status status = link.WriteRegByte(kRegCommand, kLdrChecksum, kAddrRegLoader);
-  if (status == 0) status = SendChecksum(link, kLdrChecksum);
+  Status status = link.WriteRegByte(regmap::kLoaderCommand, regmap::kLoaderSumFlash, kAddrRegLoader);
+  if (status == 0) status = SendChecksum(link, regmap::kLoaderSumFlash);
   if (status != 0) return status;
   link.PauseBoth(link.Settings().DF_CHECKSUM_COMPUTE_DELAY);
   uint8_t result = 0;
@@ -264,7 +255,7 @@ Status ConfirmChecksumI2C(GaugeLink& link, uint16_t expected) {
   if (result != 0) return kStatusChecksumMismatch;
   uint8_t b1 = 0;
   uint8_t b0 = 0;
-  status = link.ReadRegBytes(kRegData, b1, b0, kAddrRegLoader);
+  status = link.ReadRegBytes(regmap::kLoaderData, b1, b0, kAddrRegLoader);
   if (status != 0) return status;
   if (b1 * 256 + b0 != expected) return kStatusChecksumMismatch;
   return link.CheckBusStatus();
@@ -274,13 +265,13 @@ Status ConfirmChecksumI2C(GaugeLink& link, uint16_t expected) {
 Status RestoreRowsI2C(GaugeLink& link, const InstructionRows& rows) {
   for (int r = 0; r < 2; ++r) {
     const std::span<const uint8_t> row(rows[r]);
-    Status status = SendCommandBlock(link, kLdrWriteRow, static_cast<uint16_t>(r));
+    Status status = SendCommandBlock(link, regmap::kLoaderWriteRow, static_cast<uint16_t>(r));
     for (int chunk = 0; chunk < 3 && status == 0; ++chunk) {
       status = link.WriteRegBlock(kRestoreRegs[chunk], row.subspan(chunk * kRestoreChunk,
                                                                     kRestoreChunk),
                                   kRestoreChunk, kAddrRegLoader);
     }
-    if (status == 0) status = SendChecksum(link, static_cast<uint16_t>(kLdrWriteRow + r +
+    if (status == 0) status = SendChecksum(link, static_cast<uint16_t>(regmap::kLoaderWriteRow + r +
                                                                         Sum16(row)));
     if (status != 0) return status;
     link.PauseBoth(link.Settings().DF_PROGROW);

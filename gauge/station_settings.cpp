@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "gauge/gauge_link.h"
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 #include "platform/profile.h"
 
 namespace tester {
@@ -144,9 +144,9 @@ constexpr int64_t kNarrowMin = -32768;
 constexpr int64_t kNarrowMax = 65535;  // taken as its 16-bit pattern
 
 std::string SettingsFile(const std::string& program_folder) {
-  if (program_folder.empty()) return kStationSettingsFile;
-  if (program_folder.back() == '/') return program_folder + kStationSettingsFile;
-  return program_folder + "/" + kStationSettingsFile;
+  if (program_folder.empty()) return kConfigIniFile;
+  if (program_folder.back() == '/') return program_folder + kConfigIniFile;
+  return program_folder + "/" + kConfigIniFile;
 }
 
 // Where a value stands, for messages: file, line, section and key.

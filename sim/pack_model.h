@@ -8,8 +8,8 @@
 #include "sim/gauge_core.h"
 #include "sim/jig.h"
 #include "sim/pack_environment.h"
-#include "sim/reg_gauge.h"
-#include "sim/reg_loader.h"
+#include "sim/register_gauge.h"
+#include "sim/register_loader.h"
 #include "sim/smbus_gauge.h"
 #include "sim/smbus_loader.h"
 

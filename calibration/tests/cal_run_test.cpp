@@ -1,6 +1,6 @@
 // Calibration runs as bus conversations: the SMBus run and its temperature-source patch,
 // the register-style run of command sets 6 and 7.
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/df_float.h"
 #include "calibration/temp_sensor_select.h"

@@ -6,7 +6,7 @@
 #include <numeric>
 #include <string>
 
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/on_gauge_cal.h"
 #include "calibration/ref_voltages.h"

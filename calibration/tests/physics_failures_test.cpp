@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/tests/physics_bench.h"
 #include "common/status_codes.h"

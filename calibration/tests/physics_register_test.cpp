@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 #include "calibration/tests/physics_bench.h"
 #include "common/status_codes.h"
 

@@ -20,7 +20,6 @@
 #include "gauge/image_file.h"
 #include "common/status_codes.h"
 #include "gauge/rom_mode.h"
-#include "gauge/settings_loader.h"
 #include "gauge/station_settings.h"
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"

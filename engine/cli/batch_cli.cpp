@@ -15,16 +15,15 @@
 #include "engine/station.h"
 #include "engine/cli/station_cli.h"
 #include "engine/station_setup.h"
-#include "engine/test_sequence.h"
+#include "engine/version.h"
+#include "engine/run_sequence.h"
 #include "platform/headless_dialogs.h"
 #include "platform/paths.h"
 
 namespace tester {
 namespace {
 
-constexpr const char* kProgramTitle = "Ardentis";
 constexpr int32_t kFirstSerial = 1;  // serial 0 reads as "no serial" in a completion report
-constexpr int32_t kMaxListed = 16;   // adapters one ListAdapters call reports at most
 
 // The batch's one source of serial numbers: a number is issued once and never again.
 class SerialIssuer {
@@ -83,7 +82,7 @@ struct BatchStation {
   std::unique_ptr<Station> station;
   TesterConfigStore config;
   std::unique_ptr<BatchReports> reports;
-  std::unique_ptr<TestSequence> sequence;
+  std::unique_ptr<RunSequence> sequence;
 
   ~BatchStation() {
     sequence.reset();
@@ -91,13 +90,6 @@ struct BatchStation {
   }
 };
 
-// The adapters of the jig as the control lists them (free ones first) and their count.
-std::string FirstListed(GaugeControl& control, int32_t& count) {
-  std::string names;
-  count = 0;
-  control.ListAdapters(kMaxListed, count, names);
-  return count > 0 ? names.substr(0, names.find(',')) : std::string();
-}
 
 std::string StationFileName(int number) { return "Station" + std::to_string(number) + ".ini"; }
 
@@ -165,13 +157,13 @@ std::unique_ptr<GaugeControl> Batch::MakeControl(int ordinal) {
 void Batch::SetUpStations() {
   std::unique_ptr<GaugeControl> control = MakeControl(1);
   int32_t count = 0;
-  FirstListed(*control, count);
+  FirstListedAdapter(*control, count);
   if (count <= 0) throw StartError{LoadMessage(kMsgAdapterNotFound)};
   out_ << count << " adapter(s) on the jig\n";
   for (int opened = 1; opened <= count; ++opened) {
     if (!control) control = MakeControl(opened);
     int32_t listed = 0;
-    const std::string adapter = FirstListed(*control, listed);
+    const std::string adapter = FirstListedAdapter(*control, listed);
     // Listed first is free unless every adapter is held (by another program).
     if (listed <= 0 || control->OpenAdapter(adapter) == -1) {
       out_ << "No free adapter for the remaining " << count - opened + 1
@@ -216,7 +208,7 @@ std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl> 
     held_.push_back(std::move(s->control));
     return nullptr;
   }
-  s->sequence = std::make_unique<TestSequence>(*s->station, s->config, s->reports->state);
+  s->sequence = std::make_unique<RunSequence>(*s->station, s->config, s->reports->state);
   out_ << label << ": " << s->config.TargetName << ", " << s->runs << " run(s), " << file
        << ", " << s->reports->state.Title() << "\n";
   return s;

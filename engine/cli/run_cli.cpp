@@ -11,14 +11,14 @@
 #include "engine/station.h"
 #include "engine/cli/station_cli.h"
 #include "engine/station_setup.h"
-#include "engine/test_sequence.h"
+#include "engine/version.h"
+#include "engine/run_sequence.h"
 #include "platform/headless_dialogs.h"
 #include "platform/replay_verdict.h"
 
 namespace tester {
 namespace {
 
-constexpr const char* kProgramTitle = "Ardentis";
 
 // What a console run prints as it goes: status lines and the station's title. The serial
 // proposal stands; the verdict is read from the station's state afterwards.
@@ -34,13 +34,6 @@ private:
   std::ostream& out_;
 };
 
-// The identifier of the adapter OpenFirstAdapter takes: the first one listed.
-std::string FirstListedAdapter(GaugeControl& control) {
-  int32_t count = 0;
-  std::string names;
-  control.ListAdapters(16, count, names);
-  return count > 0 ? names.substr(0, names.find(',')) : std::string();
-}
 
 // Moves NextSerialNumber past the number a run wrote; false when the file refused.
 bool AdvanceSerial(TesterConfig& config, const CompletionReport& report, std::ostream& err) {
@@ -60,13 +53,11 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
                const RunVerbArgs& args, std::ostream& out, std::ostream& err) {
   HeadlessDialogs dialogs(err, kProgramTitle);
   Station station(pump, dialogs, program_folder);
-  station.link.BindGaugeControl(&control);
-  station.adapter_id = FirstListedAdapter(control);
-  if (station.link.OpenFirstAdapter() != kTrue) {
+  Status board = 0;
+  if (!AttachStation(station, control, board)) {
     err << LoadMessage(kMsgAdapterNotFound) << "\n";
     return kExitCannotStart;
   }
-  const Status board = StartUpStation(station);
   if (board != 0) err << "ardentis: calibration board start-up returned " << board << "\n";
 
   // A station file that is not there would leave every setting at its default: a mistyped
@@ -75,7 +66,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
       args.ini.empty() ? DefaultStationIni(program_folder, args.exe_name) : args.ini;
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(ini, ignored)) {
-    err << "ardentis: station settings file " << ini << " not found\n";
+    err << "ardentis: station file " << ini << " not found\n";
     return kExitCannotStart;
   }
   ConsolePrinter printer(out);
@@ -96,7 +87,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
     return kExitCannotStart;
   }
 
-  TestSequence sequence(station, config, reports);
+  RunSequence sequence(station, config, reports);
   int32_t result = 0;
   sequence.RunMainProcess(result);
   station.link.ReleaseGaugeControl();

@@ -16,7 +16,7 @@
 namespace tester {
 
 struct RunVerbArgs {
-  std::string ini;       // station settings file; empty = the program's own .ini
+  std::string ini;       // station file; empty = the program's own .ini
   std::string exe_name;  // the program's name, for the default .ini
 };
 

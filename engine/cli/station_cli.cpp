@@ -8,7 +8,7 @@
 #include "engine/station_identity.h"
 #include "engine/station_setup.h"
 #include "gauge/image_file.h"
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 #include "platform/paths.h"
 
 namespace tester {
@@ -113,7 +113,7 @@ int RunSurveyVerb(GaugeLink& link, StationSettings& settings,
                   const std::string& program_folder, std::ostream& out, std::ostream& err) {
   int32_t count = 0;
   std::string names;
-  link.Control().ListAdapters(16, count, names);
+  link.Control().ListAdapters(kMaxListedAdapters, count, names);
   const std::vector<std::string> adapters = SplitList(names);
   if (count <= 0 || adapters.empty()) {
     err << LoadMessage(kMsgAdapterNotFound) << "\n";

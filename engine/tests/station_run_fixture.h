@@ -25,7 +25,7 @@
 #include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/station_setup.h"
-#include "engine/test_sequence.h"
+#include "engine/run_sequence.h"
 #include "gauge/tests/program_sim_bench.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/trace_control.h"
@@ -239,7 +239,7 @@ public:
   // One run of the main process; the trace from here on is the run's.
   void Run() {
     trace_mark_ = TraceLines().size();
-    sequence = std::make_unique<TestSequence>(station, config, reports);
+    sequence = std::make_unique<RunSequence>(station, config, reports);
     int32_t result = -1;
     sequence->RunMainProcess(result);
     EXPECT_EQ(result, 0);
@@ -297,7 +297,7 @@ private:
 
 public:
   Station station;
-  std::unique_ptr<TestSequence> sequence;
+  std::unique_ptr<RunSequence> sequence;
 };
 
 }  // namespace tester::runtest

@@ -13,7 +13,6 @@
 #include "gauge/gauge_link.h"
 #include "gauge/image_file.h"
 #include "gauge/rom_mode.h"
-#include "gauge/settings_loader.h"
 #include "gauge/station_settings.h"
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "gauge/df_access.h"
-#include "gauge/df_access_i2c.h"
+#include "gauge/df_access_register.h"
 #include "gauge/mfr_data_text.h"
 #include "gauge/rom_programming.h"
 #include "gauge/tests/program_sim_bench.h"

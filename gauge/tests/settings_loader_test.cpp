@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "gauge/gauge_link.h"
-#include "gauge/settings_loader.h"
+#include "gauge/station_settings.h"
 
 namespace tester {
 namespace {

@@ -1,4 +1,4 @@
-#include "sim/reg_cal.h"
+#include "sim/register_cal.h"
 
 #include "common/rounding.h"
 

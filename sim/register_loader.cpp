@@ -1,23 +1,16 @@
-#include "sim/reg_loader.h"
+#include "sim/register_loader.h"
 
 #include <algorithm>
 #include <numeric>
 
+#include "common/register_map.h"
+
 namespace tester {
 namespace {
 
-constexpr uint8_t kRegCommand = 0x00;   // command byte, then row/address bytes
-constexpr uint8_t kRegData = 0x04;      // data in and out
 constexpr uint8_t kRegDataEnd = 0x64;   // data registers end before the checksum
-constexpr uint8_t kRegChecksum = 0x64;  // checksum in (executes); sums out, little-endian
-constexpr uint8_t kRegResult = 0x66;    // result byte of the last command
 constexpr uint8_t kRegReadData = 0x05;  // data-flash bytes of command 0x07
 
-constexpr uint8_t kCmdReadRow = 0x00;     // [0x00, r, 0]: instruction row r to 0x04..
-constexpr uint8_t kCmdWriteRow = 0x02;    // [0x02, r, 0] + 96 bytes: write instruction row r
-constexpr uint8_t kCmdEraseRow = 0x03;    // erase instruction row 0
-constexpr uint8_t kCmdReadFlash = 0x07;   // [0x07, a lo, a hi] + count: read data flash
-constexpr uint8_t kCmdChecksum = 0x08;    // checksum of the image span to 0x04/0x05
 constexpr uint8_t kCmdProgramRow = 0x0A;  // [0x0A, r lo, r hi] + row bytes
 constexpr uint8_t kCmdMassErase = 0x0C;   // + 0x83 0xDE at 0x04
 constexpr uint8_t kCmdProbe = 0x0D;       // ready value to 0x04/0x05
@@ -40,18 +33,18 @@ uint16_t RegLoader::Param() const { return static_cast<uint16_t>(params_[0] | pa
 SimStatus RegLoader::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
   if (core_.Busy()) return kSimBusy;
   if (data.empty() || reg + data.size() > regs_.size()) return kSimCommandNack;
-  if (reg == kRegCommand) {
+  if (reg == regmap::kLoaderCommand) {
     StartCommand(data);
     return kSimOk;
   }
-  if (reg == kRegChecksum) {
+  if (reg == regmap::kLoaderChecksum) {
     uint16_t checksum = data[0];
     if (data.size() > 1) checksum = static_cast<uint16_t>(checksum | data[1] << 8);
     Execute(checksum);
     return kSimOk;
   }
   std::copy(data.begin(), data.end(), regs_.begin() + reg);
-  if (reg >= kRegData && reg < kRegDataEnd) {
+  if (reg >= regmap::kLoaderData && reg < kRegDataEnd) {
     sum_ = std::accumulate(data.begin(), data.end(), sum_);
     data_sent_ = true;
   }
@@ -61,13 +54,13 @@ SimStatus RegLoader::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
 SimStatus RegLoader::ReadRegs(uint8_t reg, int count, std::vector<uint8_t>& data) {
   if (count <= 0 || reg + count > static_cast<int>(regs_.size())) return kSimCommandNack;
   if (core_.Busy()) {
-    if (reg != kRegResult) return kSimBusy;
+    if (reg != regmap::kLoaderResult) return kSimBusy;
     data.assign(static_cast<size_t>(count), kSimLoaderBusy);
     return kSimOk;
   }
   data.assign(regs_.begin() + reg, regs_.begin() + reg + count);
   // The host has the loader's answer to an interface switch: the switch takes effect.
-  if (reg <= kRegResult && reg + count > kRegResult) core_.CompleteMonowire();
+  if (reg <= regmap::kLoaderResult && reg + count > regmap::kLoaderResult) core_.CompleteMonowire();
   return kSimOk;
 }
 
@@ -81,27 +74,27 @@ void RegLoader::StartCommand(std::span<const uint8_t> block) {
 
 void RegLoader::Execute(uint16_t checksum) {
   if (checksum != static_cast<uint16_t>(sum_)) {
-    regs_[kRegResult] = kSimLoaderBadChecksum;
+    regs_[regmap::kLoaderResult] = kSimLoaderBadChecksum;
     return;
   }
-  regs_[kRegResult] = Run();
+  regs_[regmap::kLoaderResult] = Run();
 }
 
 uint8_t RegLoader::Run() {
   switch (command_) {
-    case kCmdReadRow: return ReadInstructionRow(Param());
-    case kCmdWriteRow: return WriteInstructionRow(Param());
-    case kCmdEraseRow:
+    case regmap::kLoaderReadRow: return ReadInstructionRow(Param());
+    case regmap::kLoaderWriteRow: return WriteInstructionRow(Param());
+    case regmap::kLoaderEraseRow0:
       core_.Memory().EraseRow(0);
       ++core_.Counters().row_erases;
       core_.StartBusy(core_.Pack().timings.row_erase_ms);
       return kSimLoaderAccepted;
     case kCmdMassErase: return MassErase();
     case kCmdProgramRow: return ProgramRow(Param());
-    case kCmdChecksum: return ComputeChecksum();
-    case kCmdReadFlash: return ReadDataFlash(Param());
+    case regmap::kLoaderSumFlash: return ComputeChecksum();
+    case regmap::kLoaderReadFlash: return ReadDataFlash(Param());
     case kCmdProbe:
-      PutWordLE(kRegData, kProbeReady);
+      PutWordLE(regmap::kLoaderData, kProbeReady);
       return kSimLoaderAccepted;
     case kCmdExit:
       core_.LeaveRom();
@@ -114,13 +107,13 @@ uint8_t RegLoader::Run() {
 uint8_t RegLoader::ReadInstructionRow(int row) {
   if (row >= kSimInstructionRows) return kSimLoaderFailed;
   const InstructionRow& bytes = core_.Memory().Row(row);
-  std::copy(bytes.begin(), bytes.end(), regs_.begin() + kRegData);
-  PutWordLE(kRegChecksum, static_cast<uint16_t>(std::accumulate(bytes.begin(), bytes.end(), 0u)));
+  std::copy(bytes.begin(), bytes.end(), regs_.begin() + regmap::kLoaderData);
+  PutWordLE(regmap::kLoaderChecksum, static_cast<uint16_t>(std::accumulate(bytes.begin(), bytes.end(), 0u)));
   return kSimLoaderAccepted;
 }
 
 uint8_t RegLoader::WriteInstructionRow(int row) {
-  std::span<const uint8_t> bytes(regs_.data() + kRegData, kSimRowBytes);
+  std::span<const uint8_t> bytes(regs_.data() + regmap::kLoaderData, kSimRowBytes);
   if (!core_.Memory().ProgramRow(row, bytes)) return kSimLoaderFailed;
   ++core_.Counters().row_writes;
   core_.StartBusy(core_.Pack().timings.row_program_ms);
@@ -128,7 +121,7 @@ uint8_t RegLoader::WriteInstructionRow(int row) {
 }
 
 uint8_t RegLoader::MassErase() {
-  if (regs_[kRegData] != kMassEraseKey[0] || regs_[kRegData + 1] != kMassEraseKey[1]) {
+  if (regs_[regmap::kLoaderData] != kMassEraseKey[0] || regs_[regmap::kLoaderData + 1] != kMassEraseKey[1]) {
     return kSimLoaderFailed;
   }
   core_.Memory().EraseDataFlash();
@@ -142,7 +135,7 @@ uint8_t RegLoader::ProgramRow(int row) {
   const auto& bad = pack.defects.bad_rows;
   core_.StartBusy(pack.timings.row_program_ms);
   if (std::find(bad.begin(), bad.end(), row) != bad.end()) return kSimLoaderFailed;
-  std::span<const uint8_t> bytes(regs_.data() + kRegData, static_cast<size_t>(pack.row_size));
+  std::span<const uint8_t> bytes(regs_.data() + regmap::kLoaderData, static_cast<size_t>(pack.row_size));
   if (!core_.Memory().ProgramDataFlash(row * pack.row_size, bytes)) return kSimLoaderFailed;
   ++core_.Counters().rows_programmed;
   return kSimLoaderAccepted;
@@ -152,14 +145,14 @@ uint8_t RegLoader::ComputeChecksum() {
   const PackDescription& pack = core_.Pack();
   uint16_t sum = core_.Memory().Checksum(pack.image_span);
   if (pack.defects.bad_checksum) ++sum;
-  PutWordLE(kRegData, sum);
+  PutWordLE(regmap::kLoaderData, sum);
   ++core_.Counters().checksums;
   core_.StartBusy(pack.timings.checksum_ms);
   return kSimLoaderAccepted;
 }
 
 uint8_t RegLoader::ReadDataFlash(int address) {
-  int count = regs_[kRegData];
+  int count = regs_[regmap::kLoaderData];
   int offset = address - kSimDataFlashBase;
   if (count > kMaxReadCount || offset < 0 || offset + count > kSimDataFlashSize) {
     return kSimLoaderFailed;
@@ -167,14 +160,14 @@ uint8_t RegLoader::ReadDataFlash(int address) {
   auto flash = core_.Memory().DataFlash();
   std::copy(flash.begin() + offset, flash.begin() + offset + count, regs_.begin() + kRegReadData);
   uint32_t sum = std::accumulate(flash.begin() + offset, flash.begin() + offset + count, 0u);
-  PutWordLE(kRegChecksum, static_cast<uint16_t>(count + sum));
+  PutWordLE(regmap::kLoaderChecksum, static_cast<uint16_t>(count + sum));
   return kSimLoaderAccepted;
 }
 
 // Only the Monowire interface is known, and its byte must have come with this command (a
 // stale byte at 0x04 from an earlier command does not count).
 uint8_t RegLoader::SwitchInterface() {
-  if (!data_sent_ || regs_[kRegData] != kInterfaceMonowire) return kSimLoaderFailed;
+  if (!data_sent_ || regs_[regmap::kLoaderData] != kInterfaceMonowire) return kSimLoaderFailed;
   if (core_.Pack().defects.monowire_refused) return kSimLoaderFailed;
   core_.RequestMonowire();
   return kSimLoaderAccepted;

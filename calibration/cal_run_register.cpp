@@ -1,4 +1,4 @@
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,11 @@
 #include "calibration/cal_checks.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/df_float.h"
+#include "common/register_map.h"
 #include "common/rounding.h"
 #include "common/status_codes.h"
 #include "gauge/df_access.h"
-#include "gauge/df_access_i2c.h"
+#include "gauge/df_access_register.h"
 #include "gauge/station_settings.h"
 
 namespace tester {
@@ -44,9 +45,7 @@ constexpr uint8_t kRegTempExt6 = 12;        // command set 6: external sensor
 constexpr uint8_t kRegTempInt7 = 40;        // command set 7: internal sensor
 constexpr uint8_t kRegTempExt7 = 6;         // command set 7: external sensor
 constexpr uint8_t kRegSensorControl = 0x61;  // data-flash access control
-constexpr uint8_t kRegClass = 0x3E;          // class, then block index at 0x3F
 constexpr uint8_t kSensorSubclass = 64;      // subclass holding the external-sensor flag
-constexpr uint8_t kRegBlock = 0x40;          // block bytes
 constexpr uint8_t kExtSensorFlag = 0x01;     // bit 0 of byte 1: external sensor fitted
 
 // Calibration class positions.
@@ -207,12 +206,12 @@ private:
   // The external sensor's presence flag, in subclass 64.
   Status ExternalSensorFitted() {
     if (ctx_.link.WriteRegByte(kRegSensorControl, 0x00, addr_) != 0 ||
-        ctx_.link.WriteRegBytes(kRegClass, 0x00, kSensorSubclass, addr_) != 0) {
+        ctx_.link.WriteRegBytes(regmap::kGaugeClass, 0x00, kSensorSubclass, addr_) != 0) {
       return kStatusExtSensorMissing;
     }
     std::array<uint8_t, kDFBlockSize> block{};
     int16_t length = kDFBlockSize;
-    if (ctx_.link.ReadRegBlock(kRegBlock, block, length, addr_) != 0 || length < 2 ||
+    if (ctx_.link.ReadRegBlock(regmap::kGaugeBlockData, block, length, addr_) != 0 || length < 2 ||
         (block[1] & kExtSensorFlag) == 0) {
       return kStatusExtSensorMissing;
     }

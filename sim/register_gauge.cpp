@@ -1,17 +1,15 @@
-#include "sim/reg_gauge.h"
+#include "sim/register_gauge.h"
 
 #include <algorithm>
 #include <numeric>
+
+#include "common/register_map.h"
 
 namespace tester {
 namespace {
 
 constexpr uint16_t kSubDeviceType = 0x0001;       // manufacturer access: device type
 constexpr uint16_t kSubFirmwareVersion = 0x0002;  // manufacturer access: firmware version
-constexpr uint8_t kRegClass = 0x3E;               // data-flash class (low byte of its id)
-constexpr uint8_t kRegBlock = 0x3F;               // 32-byte block of the class
-constexpr uint8_t kRegBlockData = 0x40;           // 32 bytes of the selected block
-constexpr uint8_t kRegBlockChecksum = 0x60;       // 255 - sum of the data; commits the block
 constexpr uint8_t kBlockChecksumBase = 0xFF;
 
 }  // namespace
@@ -30,10 +28,10 @@ SimStatus RegGauge::WriteRegs(uint8_t reg, std::span<const uint8_t> data) {
     return kSimOk;
   }
   std::copy(data.begin(), data.end(), regs_.begin() + reg);
-  bool selects = reg <= kRegBlock && reg + data.size() > kRegClass;
+  bool selects = reg <= regmap::kGaugeBlockIndex && reg + data.size() > regmap::kGaugeClass;
   if (selects) LoadBlock();
-  if (reg <= kRegBlockChecksum && reg + data.size() > kRegBlockChecksum) {
-    Commit(regs_[kRegBlockChecksum]);
+  if (reg <= regmap::kGaugeBlockCommit && reg + data.size() > regmap::kGaugeBlockCommit) {
+    Commit(regs_[regmap::kGaugeBlockCommit]);
   }
   return kSimOk;
 }
@@ -59,20 +57,20 @@ void RegGauge::ManufacturerAccess(uint16_t subcommand) {
 
 void RegGauge::LoadBlock() {
   std::vector<uint8_t> bytes;
-  if (!flash_.ReadClassBlockLow(regs_[kRegClass], regs_[kRegBlock], bytes)) {
+  if (!flash_.ReadClassBlockLow(regs_[regmap::kGaugeClass], regs_[regmap::kGaugeBlockIndex], bytes)) {
     bytes.assign(kSimClassBlockBytes, 0x00);
   }
   bytes.resize(kSimClassBlockBytes, 0x00);
-  std::copy(bytes.begin(), bytes.end(), regs_.begin() + kRegBlockData);
+  std::copy(bytes.begin(), bytes.end(), regs_.begin() + regmap::kGaugeBlockData);
 }
 
 void RegGauge::Commit(uint8_t checksum) {
-  auto begin = regs_.begin() + kRegBlockData;
+  auto begin = regs_.begin() + regmap::kGaugeBlockData;
   uint8_t sum = static_cast<uint8_t>(std::accumulate(begin, begin + kSimClassBlockBytes, 0u));
   // A wrong checksum drops the block: the data flash keeps its old contents.
   if (checksum != static_cast<uint8_t>(kBlockChecksumBase - sum)) return;
   std::span<const uint8_t> block(&*begin, kSimClassBlockBytes);
-  if (flash_.WriteClassBlockLow(regs_[kRegClass], regs_[kRegBlock], block)) {
+  if (flash_.WriteClassBlockLow(regs_[regmap::kGaugeClass], regs_[regmap::kGaugeBlockIndex], block)) {
     core_.StartBusy(core_.Pack().timings.commit_ms);
   }
 }

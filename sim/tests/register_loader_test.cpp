@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "sim/reg_loader.h"
+#include "sim/register_loader.h"
 #include "sim/tests/sim_test_support.h"
 
 namespace tester {

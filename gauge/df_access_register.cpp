@@ -1,17 +1,15 @@
-#include "gauge/df_access_i2c.h"
+#include "gauge/df_access_register.h"
 
 #include <charconv>
 #include <numeric>
 
+#include "common/register_map.h"
 #include "gauge/df_access.h"
 #include "gauge/station_settings.h"
 
 namespace tester {
 namespace {
 
-constexpr uint8_t kRegClass = 0x3E;   // class id; 0x3F right after it takes the block index
-constexpr uint8_t kRegBlock = 0x40;   // first of the 32 block bytes
-constexpr uint8_t kRegCommit = 0x60;  // checksum byte; writing it commits the block
 constexpr uint8_t kRegControl = 0x00; // answers again once the commit is done
 constexpr int kMaxByte = 0xFF;
 // Between read-backs of a committed block that still differs: the pace the SMBus
@@ -25,7 +23,7 @@ bool Addressable(int16_t cls, int32_t offset) {
 
 Status SelectBlock(GaugeLink& link, int16_t cls, int32_t offset) {
   // WriteRegBytes sends b0 then b1: class to 0x3E, block index to 0x3F.
-  return link.WriteRegBytes(kRegClass, static_cast<uint8_t>(offset / kDFBlockSize),
+  return link.WriteRegBytes(regmap::kGaugeClass, static_cast<uint8_t>(offset / kDFBlockSize),
                             static_cast<uint8_t>(cls), kAddrRegGauge);
 }
 
@@ -79,7 +77,7 @@ Status ReadDFBlockI2C(GaugeLink& link, std::span<uint8_t> buffer, int16_t cls, i
   const Status status = SelectBlock(link, cls, offset);
   if (status != 0) return status;
   length = kDFBlockSize;
-  return link.ReadRegBlock(kRegBlock, buffer, length, kAddrRegGauge);
+  return link.ReadRegBlock(regmap::kGaugeBlockData, buffer, length, kAddrRegGauge);
 }
 
 Status WriteDFBlockI2C(GaugeLink& link, std::span<const uint8_t> buffer, int16_t cls,
@@ -90,10 +88,10 @@ Status WriteDFBlockI2C(GaugeLink& link, std::span<const uint8_t> buffer, int16_t
     return kStatusDfPositionOutOfBlock;
   }
   Status status = SelectBlock(link, cls, offset);
-  if (status == 0) status = link.WriteRegBlock(kRegBlock, buffer, length, kAddrRegGauge);
+  if (status == 0) status = link.WriteRegBlock(regmap::kGaugeBlockData, buffer, length, kAddrRegGauge);
   if (status == 0) {
     const uint8_t checksum = BlockCommitChecksum(buffer.first(static_cast<std::size_t>(length)));
-    status = link.WriteRegByte(kRegCommit, checksum, kAddrRegGauge);
+    status = link.WriteRegByte(regmap::kGaugeBlockCommit, checksum, kAddrRegGauge);
   }
   if (status == 0) status = AwaitCommit(link);
   if (status != 0) return status;

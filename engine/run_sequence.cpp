@@ -1,11 +1,11 @@
-#include "engine/test_sequence.h"
+#include "engine/run_sequence.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string>
 
 #include "calibration/cal_measurements.h"
-#include "calibration/cal_run_i2c.h"
+#include "calibration/cal_run_register.h"
 #include "calibration/cal_run_smbus.h"
 #include "calibration/on_gauge_cal.h"
 #include "calibration/ref_voltages.h"
@@ -64,18 +64,18 @@ Status CountNothingAsDone(Status status) {
 
 }  // namespace
 
-TestSequence::TestSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports)
+RunSequence::RunSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports)
     : station_(station), config_(config), reports_(reports) {}
 
-int16_t TestSequence::CommandSet() const { return station_.settings.COMMANDSET; }
-bool TestSequence::RegisterGauge() const { return IsRegisterGauge(CommandSet()); }
+int16_t RunSequence::CommandSet() const { return station_.settings.COMMANDSET; }
+bool RunSequence::RegisterGauge() const { return IsRegisterGauge(CommandSet()); }
 
 // A yield lets the engine serve its pending events (automation calls, repaints) once.
-void TestSequence::Yield() { station_.Pump().PumpOnce(); }
+void RunSequence::Yield() { station_.Pump().PumpOnce(); }
 
-void TestSequence::WaitBusIdle() { station_.link.WaitBusIdle(station_.settings.USB_RESP_TIME); }
+void RunSequence::WaitBusIdle() { station_.link.WaitBusIdle(station_.settings.USB_RESP_TIME); }
 
-void TestSequence::BeginRecord() {
+void RunSequence::BeginRecord() {
   record_ = RunRecord{};
   record_.station = StationName(config_.IniFile);
   record_.adapter = station_.adapter_id;
@@ -90,7 +90,7 @@ void TestSequence::BeginRecord() {
   run_start_us_ = station_.Pump().Now();
 }
 
-void TestSequence::CloseSteps() {
+void RunSequence::CloseSteps() {
   const int64_t now_ms = (station_.Pump().Now() - run_start_us_) / kMicrosPerMs;
   if (!record_.steps.empty()) {
     RunStep& last = record_.steps.back();
@@ -99,9 +99,9 @@ void TestSequence::CloseSteps() {
   record_.duration_ms = now_ms;
 }
 
-void TestSequence::FinishRecord() { CloseSteps(); }
+void RunSequence::FinishRecord() { CloseSteps(); }
 
-void TestSequence::ReportStatus(int32_t status, const std::string& text) {
+void RunSequence::ReportStatus(int32_t status, const std::string& text) {
   const int64_t now_ms = (station_.Pump().Now() - run_start_us_) / kMicrosPerMs;
   if (!record_.steps.empty()) {
     RunStep& last = record_.steps.back();
@@ -112,7 +112,7 @@ void TestSequence::ReportStatus(int32_t status, const std::string& text) {
   reports_.CurrentStatus(text, status);
 }
 
-Status TestSequence::GetSerialNumber(int32_t& n) {
+Status RunSequence::GetSerialNumber(int32_t& n) {
   n = config_.NextSerialNumber;
   try {
     reports_.RequestSerialNo(n);
@@ -124,7 +124,7 @@ Status TestSequence::GetSerialNumber(int32_t& n) {
   return 0;
 }
 
-void TestSequence::RaiseCompleted(const std::string& sSerial, int32_t nErrCode,
+void RunSequence::RaiseCompleted(const std::string& sSerial, int32_t nErrCode,
                                   int32_t nExtErrCode, const std::string& sLogFile,
                                   const std::string& sCustomLogStr) {
   // Marked first: a report that throws must not be followed by a second one.
@@ -145,7 +145,7 @@ void TestSequence::RaiseCompleted(const std::string& sSerial, int32_t nErrCode,
 
 // --- main process ---------------------------------------------------------------------
 
-void TestSequence::RunMainProcess(int32_t& result) {
+void RunSequence::RunMainProcess(int32_t& result) {
   result = 0;
   BeginRecord();
   try {
@@ -164,7 +164,7 @@ void TestSequence::RunMainProcess(int32_t& result) {
   FinishRecord();
 }
 
-TestSequence::Ending TestSequence::MainSteps(StepResult& failure) {
+RunSequence::Ending RunSequence::MainSteps(StepResult& failure) {
   if ((failure = PowerUp())) return Ending::Fail;
   if ((failure = VerifyVersion())) return Ending::Fail;
   if (IsFlagOn(config_.ProgramDataFlash) && (failure = ProgramDataFlash())) return Ending::Fail;
@@ -180,13 +180,13 @@ TestSequence::Ending TestSequence::MainSteps(StepResult& failure) {
 
 // Supply on without the load; the settle wait is that of the power-up (no extra wait
 // when an image is programmed next).
-TestSequence::StepResult TestSequence::PowerUp() {
+RunSequence::StepResult RunSequence::PowerUp() {
   ReportStatus(vb_cbbusy, kTextPowerUp);
   station_.board.CalBoardPowerOn(0, config_.ProgramDataFlash);
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::VerifyVersion() {
+RunSequence::StepResult RunSequence::VerifyVersion() {
   ReportStatus(vb_cbbusy, kTextVerifyVersion);
   std::string version;
   const Status status = ReadStationVersion(station_.link, version);
@@ -203,7 +203,7 @@ TestSequence::StepResult TestSequence::VerifyVersion() {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::ProgramDataFlash() {
+RunSequence::StepResult RunSequence::ProgramDataFlash() {
   ReportStatus(vb_cbbusy, kTextWritingImage);
   Yield();
   const ImageRecord& image = station_.CacheFor(CommandSet());
@@ -213,7 +213,7 @@ TestSequence::StepResult TestSequence::ProgramDataFlash() {
 }
 
 // Command set 5: SMBus gauge whose ROM loader speaks the register-style bus.
-TestSequence::StepResult TestSequence::ProgramSet5(const ImageRecord& image) {
+RunSequence::StepResult RunSequence::ProgramSet5(const ImageRecord& image) {
   const StationSettings& s = station_.settings;
   GaugeLink& link = station_.link;
   if (EnterROMMode(link, static_cast<uint8_t>(s.RetROMCmd), s.RetROMWd) == kFalse) {
@@ -235,7 +235,7 @@ TestSequence::StepResult TestSequence::ProgramSet5(const ImageRecord& image) {
 }
 
 // Command sets 6 and 7: register-style gauge and loader.
-TestSequence::StepResult TestSequence::ProgramRegister(const ImageRecord& image) {
+RunSequence::StepResult RunSequence::ProgramRegister(const ImageRecord& image) {
   const StationSettings& s = station_.settings;
   GaugeLink& link = station_.link;
   if (EnterROMModeI2C(link, static_cast<uint8_t>(s.RetROMCmd), s.RetROMWd) != 0) {
@@ -254,7 +254,7 @@ TestSequence::StepResult TestSequence::ProgramRegister(const ImageRecord& image)
 
 // Every other command set: SMBus gauge and SMBus loader; the firmware gets GG_FWEXEC to
 // start before anything else talks to it.
-TestSequence::StepResult TestSequence::ProgramSMBus(const ImageRecord& image) {
+RunSequence::StepResult RunSequence::ProgramSMBus(const ImageRecord& image) {
   const StationSettings& s = station_.settings;
   GaugeLink& link = station_.link;
   if (EnterROMMode(link, static_cast<uint8_t>(s.RetROMCmd), s.RetROMWd) == kFalse) {
@@ -274,13 +274,13 @@ TestSequence::StepResult TestSequence::ProgramSMBus(const ImageRecord& image) {
 
 // A programming that stopped before touching the data flash may leave the gauge in the
 // SMBus loader: send it back to its firmware.
-void TestSequence::Recover(Status programming_status) {
+void RunSequence::Recover(Status programming_status) {
   if (MayBeLeftInRom(programming_status) && HasROMSignature(station_.link) == kTrue) {
     ExitROMMode(station_.link);
   }
 }
 
-TestSequence::StepResult TestSequence::CalibrateMain() {
+RunSequence::StepResult RunSequence::CalibrateMain() {
   CalOptions options;
   GetCalOptions(config_, CommandSet(), options);
   if (!AnyMainCalibration(options)) return std::nullopt;
@@ -302,7 +302,7 @@ TestSequence::StepResult TestSequence::CalibrateMain() {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::CalibrateRefVoltagesStep() {
+RunSequence::StepResult RunSequence::CalibrateRefVoltagesStep() {
   Yield();
   WaitBusIdle();
   if (!IsFlagOn(config_.VoltageCalEnabled) || config_.VoltageCalMode != kVoltageCalPerTapStep) {
@@ -321,7 +321,7 @@ TestSequence::StepResult TestSequence::CalibrateRefVoltagesStep() {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::WriteMfrDataStep(bool new_main) {
+RunSequence::StepResult RunSequence::WriteMfrDataStep(bool new_main) {
   Yield();
   if (config_.WriteMfrData == 0) return std::nullopt;
   ReportStatus(vb_cbbusy, kTextWritingMfrData);
@@ -333,7 +333,7 @@ TestSequence::StepResult TestSequence::WriteMfrDataStep(bool new_main) {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::WriteDateStep(bool new_main) {
+RunSequence::StepResult RunSequence::WriteDateStep(bool new_main) {
   if (config_.WriteMfrDate == 0) return std::nullopt;
   int16_t code = 0;
   Status status = MfrDateCodeForRun(config_, station_.Pump(), code);
@@ -345,7 +345,7 @@ TestSequence::StepResult TestSequence::WriteDateStep(bool new_main) {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::Workarounds() {
+RunSequence::StepResult RunSequence::Workarounds() {
   ReportStatus(vb_cbbusy, kTextFinishing);
   Yield();
   CalContext ctx = station_.Cal();
@@ -356,7 +356,7 @@ TestSequence::StepResult TestSequence::Workarounds() {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::WriteSerialStep(bool new_main) {
+RunSequence::StepResult RunSequence::WriteSerialStep(bool new_main) {
   if (config_.WriteSerialNumber == 0) {
     state_.SerialNumber = 0;
     return std::nullopt;
@@ -374,7 +374,7 @@ TestSequence::StepResult TestSequence::WriteSerialStep(bool new_main) {
 
 // --- new-main process -----------------------------------------------------------------
 
-void TestSequence::RunNewMainProcess(int32_t& result) {
+void RunSequence::RunNewMainProcess(int32_t& result) {
   result = 0;
   BeginRecord();
   try {
@@ -385,7 +385,7 @@ void TestSequence::RunNewMainProcess(int32_t& result) {
   FinishRecord();
 }
 
-void TestSequence::NewMainSteps() {
+void RunSequence::NewMainSteps() {
   state_ = RunState{};
   record_.new_main = true;
   StepResult failure;
@@ -399,7 +399,7 @@ void TestSequence::NewMainSteps() {
   PassEnding(true);
 }
 
-TestSequence::StepResult TestSequence::CalibrateNewMain() {
+RunSequence::StepResult RunSequence::CalibrateNewMain() {
   CalOptions options;
   GetCalOptions(config_, CommandSet(), options);
   if (!AnyCalibrationRequested(options)) return std::nullopt;
@@ -417,7 +417,7 @@ TestSequence::StepResult TestSequence::CalibrateNewMain() {
   return std::nullopt;
 }
 
-TestSequence::StepResult TestSequence::MonowireStep() {
+RunSequence::StepResult RunSequence::MonowireStep() {
   if (config_.MonowireMode != kMonowireModeOn || !RegisterGauge()) return std::nullopt;
   const StationSettings& s = station_.settings;
   GaugeLink& link = station_.link;
@@ -436,14 +436,14 @@ TestSequence::StepResult TestSequence::MonowireStep() {
 
 // --- endings --------------------------------------------------------------------------
 
-void TestSequence::Fail(const Failure& failure) {
+void RunSequence::Fail(const Failure& failure) {
   state_.ErrCode = failure.err_code;
   state_.ExtErrCode = failure.ext_code;
   ReportStatus(vb_cbfail, LoadMessage(failure.message));
 }
 
 // The ROM-entry command leaves the gauge quiet in its loader (the shipping state).
-void TestSequence::SendToRom(bool new_main) {
+void RunSequence::SendToRom(bool new_main) {
   const StationSettings& s = station_.settings;
   if (new_main && RegisterGauge()) {
     EnterROMModeI2C(station_.link, static_cast<uint8_t>(s.RetROMCmd), s.RetROMWd);
@@ -452,7 +452,7 @@ void TestSequence::SendToRom(bool new_main) {
   }
 }
 
-void TestSequence::PassEnding(bool new_main) {
+void RunSequence::PassEnding(bool new_main) {
   ReportStatus(vb_cbPASS, kTextPassed);
   RaiseCompleted(std::to_string(state_.SerialNumber), 0, 0, config_.LogFile, "");
   SendToRom(new_main);
@@ -460,7 +460,7 @@ void TestSequence::PassEnding(bool new_main) {
   station_.board.CalBoardPowerOff();
 }
 
-void TestSequence::FailureTail(bool new_main) {
+void RunSequence::FailureTail(bool new_main) {
   if (!new_main && CommandSet() == 5) station_.link.SelectBusMode(0);
   ReportStatus(vb_cbfail, FormatStatus(kTextErrorCode, state_.ExtErrCode));
   WaitBusIdle();
@@ -489,7 +489,7 @@ void TestSequence::FailureTail(bool new_main) {
 
 // An exception broke the run off: switch the station off as well as can be done, and
 // report the run unless it has been reported already.
-void TestSequence::Abort() {
+void RunSequence::Abort() {
   try {
     station_.board.CalBoardPowerOff();
   } catch (...) {

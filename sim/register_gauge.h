@@ -5,7 +5,7 @@
 // the checksum byte at 0x60 committing the block. While a commit runs the gauge does
 // not answer; afterwards a read of the control register 0x00 succeeds again.
 // Calibration words on the control register and the live measurement registers:
-// sim/reg_cal.h.
+// sim/register_cal.h.
 #include <array>
 
 #include "sim/bus_device.h"
@@ -13,7 +13,7 @@
 #include "sim/gauge_core.h"
 #include "sim/gauge_mode_flash.h"
 #include "sim/pack_physics.h"
-#include "sim/reg_cal.h"
+#include "sim/register_cal.h"
 
 namespace tester {
 

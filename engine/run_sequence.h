@@ -38,11 +38,11 @@ inline constexpr int32_t kRunFinalPauseMs = 100;   // after the ROM-entry comman
 // Code of a run that broke off on an exception (the run still reports its completion).
 inline constexpr int32_t kRunAbortedCode = kStatusUnexpectedFailure;
 
-class TestSequence {
+class RunSequence {
 public:
-  TestSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports);
-  TestSequence(const TestSequence&) = delete;
-  TestSequence& operator=(const TestSequence&) = delete;
+  RunSequence(Station& station, TesterConfig& config, SingleSiteEvents& reports);
+  RunSequence(const RunSequence&) = delete;
+  RunSequence& operator=(const RunSequence&) = delete;
 
   // Runs one test; `result` is always 0, the verdict travels in the completion report.
   // Whatever happens, exactly one completion report is raised: an exception escaping a
