@@ -1,5 +1,5 @@
-// ardentis: the single-station engine. Console verbs for now; the station window and the
-// automation server come later.
+// ardentis: the single-station engine: the automation server and the console verbs.
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "apps/ardentis_automation.h"
+#include "apps/command_line.h"
 #include "engine/cli/batch_cli.h"
 #include "engine/cli/run_cli.h"
 #include "engine/cli/station_cli.h"
+#include "engine/version.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
 #include "platform/bus/station_runtime.h"
@@ -21,36 +23,29 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(usage: ardentis <verb> [options]
-       ardentis --automation
+constexpr const char* kDescription = R"(Single-station engine of the battery-pack tester.
 
-Single-station engine of the battery-pack tester.
-
-  --automation           serve one station to the controller: JSON-RPC 2.0, one
+  ardentis --automation  serve one station to the controller: JSON-RPC 2.0, one
                          object per line, on stdin/stdout (docs/automation-protocol.md);
                          ends when stdin closes or after Quit
-
-verbs:
-  run [--ini FILE]       one test run on the first free adapter with the station
-                         settings FILE (default: ardentis.ini of the application
-                         folder); prints each status line, then the completion
-                         report as one JSON line; exit 0 pass, 1 fail, 2 no start
-  settings TARGET        print the station settings Config.ini gives for TARGET
-                         (e.g. 800.1.02), as KEY=value lines in table order
-  identify [--target T]  open the first free adapter and print the gauge's version
-                         text; with --target, read it the way a run for T does
-  survey                 for every adapter of the jig: open it, read the gauge's
-                         version text, check the golden image Tester_<version>.rom
-                         of the application folder and print the station settings
-  batch [--runs N]       a production batch: every adapter of the jig is a station
-                         with its station file StationK.ini (K = its place on the
-                         jig; none: skipped); each tests N packs (default: its queue
-                         on the virtual jig), serial numbers from one counter;
-                         prints a line per run, then the results table; station
-                         files are not changed; exit 0 when the batch ran
-
-options:
-  -h, --help             this text
+  ardentis <verb> [options]  (ardentis <verb> --help for the verb's options):
+    run [--ini FILE]       one test run on the first free adapter with the station
+                           file FILE (default: ardentis.ini of the application
+                           folder); prints each status line, then the completion
+                           report as one JSON line; exit 0 pass, 1 fail, 2 no start
+    settings TARGET        print the station settings Config.ini gives for TARGET
+                           (e.g. 800.1.02), as KEY=value lines in table order
+    identify [--target T]  open the first free adapter and print the gauge's version
+                           text; with --target, read it the way a run for T does
+    survey                 for every adapter of the jig: open it, read the gauge's
+                           version text, check the golden image Tester_<version>.rom
+                           of the application folder and print the station settings
+    batch [--runs N]       a production batch: every adapter of the jig is a station
+                           with its station file StationK.ini (K = its place on the
+                           jig; none: skipped); each tests N packs (default: its queue
+                           on the virtual jig), serial numbers from one counter;
+                           prints a line per run, then the results table; station
+                           files are not changed; exit 0 when the batch ran
 
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
@@ -61,13 +56,23 @@ environment:
   TESTER_CLOCK  virtual: waits take no real time
 
 exit status: 0 success (run: the pack passed; batch: it ran, whatever the verdicts),
-1 the gauge or bus failed (run: the pack failed), 2 could not start
-)";
+1 the gauge or bus failed (run: the pack failed), 2 could not start)";
 
-int Usage(std::ostream& stream, int status) {
-  stream << kUsage;
-  return status;
+// One verb's command line: its own options after the verb. nullopt when the verb goes on.
+struct VerbLine {
+  QCommandLineParser parser;
+  std::optional<int> exit;
+};
+
+void ParseVerb(VerbLine& line, const QString& verb, const QString& description,
+               const QStringList& arguments, const QList<QCommandLineOption>& options,
+               const QString& positional = {}) {
+  tester::PrepareParser(line.parser, description, verb);
+  for (const QCommandLineOption& option : options) line.parser.addOption(option);
+  if (!positional.isEmpty()) line.parser.addPositionalArgument(positional, QString());
+  line.exit = tester::ParseOrExit(line.parser, arguments);
 }
+
 
 // Clock and backend from `bus`; what is wrong is printed when they cannot be made.
 std::optional<tester::StationRuntime> OpenRuntime(const tester::BusConfig& bus) {
@@ -112,13 +117,11 @@ std::optional<tester::JigPlace> DescribeSimPlace(tester::GaugeControl& control) 
   return std::nullopt;
 }
 
-int RunBatch(const std::string& folder, const std::vector<std::string>& words) {
+int RunBatch(const std::string& folder, const std::vector<std::string>& words,
+             const QCommandLineParser& parser) {
   std::string error;
   std::optional<tester::BatchVerbArgs> args = tester::ParseBatchArgs(words, error);
-  if (!args) {
-    std::cerr << "ardentis: " << error << "\n";
-    return Usage(std::cerr, tester::kExitCannotStart);
-  }
+  if (!args) return tester::UsageError(parser, QString::fromStdString(error));
   const tester::BusConfig bus = tester::BusConfigFromEnvironment();
   tester::BusConfig untraced = bus;  // this control only checks the environment
   untraced.trace.clear();
@@ -143,40 +146,58 @@ int RunBatch(const std::string& folder, const std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args[0] == "--automation") {
-    return tester::RunAutomationServer(tester::ProgramFolder(argv[0]));
-  }
-  for (const std::string& arg : args) {
-    if (arg == "-h" || arg == "--help") return Usage(std::cout, tester::kExitOk);
-  }
-  if (args.empty()) return Usage(std::cerr, tester::kExitCannotStart);
+  tester::SetProgramIdentity("ardentis", tester::SoftwareVersion().c_str());
+  QCommandLineParser parser;
+  tester::PrepareParser(parser, kDescription);
+  const QCommandLineOption automation("automation", "Serve one station to the controller.");
+  parser.addOption(automation);
+  parser.addPositionalArgument("verb", "run, settings, identify, survey or batch.",
+                               "<verb> [options]");
+  if (std::optional<int> exit = tester::ParseOrExit(parser, app.arguments())) return *exit;
 
   const std::string folder = tester::ProgramFolder(argv[0]);
-  const std::string& verb = args[0];
+  const QStringList words = parser.positionalArguments();
+  if (parser.isSet(automation)) {
+    if (!words.isEmpty()) return tester::UsageError(parser, "--automation takes no verb");
+    return tester::RunAutomationServer(folder);
+  }
+  if (words.isEmpty()) return tester::UsageError(parser, "a verb is needed");
+  const QString verb = words.first();
+  // The verb and what follows it, as the verb's parser reads them.
+  const QStringList rest = QStringList{app.arguments().first()} + words;
 
   if (verb == "settings") {
-    if (args.size() != 2) return Usage(std::cerr, tester::kExitCannotStart);
-    return tester::RunSettingsVerb(folder, args[1], std::cout, std::cerr);
+    VerbLine line;
+    ParseVerb(line, verb, "Print the station settings Config.ini gives for TARGET.", rest, {},
+              "TARGET");
+    if (line.exit) return *line.exit;
+    const QStringList args = line.parser.positionalArguments();
+    if (args.size() != 2) return tester::UsageError(line.parser, "settings takes one TARGET");
+    return tester::RunSettingsVerb(folder, args[1].toStdString(), std::cout, std::cerr);
   }
   if (verb == "identify") {
-    std::string target;
-    if (args.size() == 3 && args[1] == "--target") {
-      target = args[2];
-    } else if (args.size() != 1) {
-      return Usage(std::cerr, tester::kExitCannotStart);
+    VerbLine line;
+    const QCommandLineOption target("target", "Read the version the way a run for T does.", "T");
+    ParseVerb(line, verb, "Print the version text of the gauge on the first free adapter.",
+              rest, {target});
+    if (line.exit) return *line.exit;
+    if (line.parser.positionalArguments().size() != 1) {
+      return tester::UsageError(line.parser, "identify takes no arguments");
     }
+    const std::string wanted = line.parser.value(target).toStdString();
     return WithGaugeLink(folder, [&](auto& link, auto& settings, const std::string& home) {
-      return tester::RunIdentifyVerb(link, settings, home, target, std::cout, std::cerr);
+      return tester::RunIdentifyVerb(link, settings, home, wanted, std::cout, std::cerr);
     });
   }
   if (verb == "run") {
-    tester::RunVerbArgs run_args{"", "ardentis"};
-    if (args.size() == 3 && args[1] == "--ini") {
-      run_args.ini = args[2];
-    } else if (args.size() != 1) {
-      return Usage(std::cerr, tester::kExitCannotStart);
+    VerbLine line;
+    const QCommandLineOption ini("ini", "Station file (default: ardentis.ini).", "FILE");
+    ParseVerb(line, verb, "One test run on the first free adapter.", rest, {ini});
+    if (line.exit) return *line.exit;
+    if (line.parser.positionalArguments().size() != 1) {
+      return tester::UsageError(line.parser, "run takes no arguments");
     }
+    tester::RunVerbArgs run_args{line.parser.value(ini).toStdString(), "ardentis"};
     std::optional<tester::StationRuntime> runtime =
         OpenRuntime(tester::BusConfigFromEnvironment());
     if (!runtime) return tester::kExitCannotStart;
@@ -184,14 +205,28 @@ int main(int argc, char** argv) {
                               std::cerr);
   }
   if (verb == "batch") {
-    return RunBatch(folder, std::vector<std::string>(args.begin() + 1, args.end()));
+    VerbLine line;
+    const QCommandLineOption runs("runs", "Packs each station tests (default: its queue).", "N");
+    ParseVerb(line, verb, "A production batch on every adapter of the jig.", rest, {runs});
+    if (line.exit) return *line.exit;
+    if (line.parser.positionalArguments().size() != 1) {
+      return tester::UsageError(line.parser, "batch takes no arguments");
+    }
+    std::vector<std::string> batch_words;
+    if (line.parser.isSet(runs)) batch_words = {"--runs", line.parser.value(runs).toStdString()};
+    return RunBatch(folder, batch_words, line.parser);
   }
   if (verb == "survey") {
-    if (args.size() != 1) return Usage(std::cerr, tester::kExitCannotStart);
+    VerbLine line;
+    ParseVerb(line, verb, "Every adapter of the jig: version, golden image check, settings.",
+              rest, {});
+    if (line.exit) return *line.exit;
+    if (line.parser.positionalArguments().size() != 1) {
+      return tester::UsageError(line.parser, "survey takes no arguments");
+    }
     return WithGaugeLink(folder, [](auto& link, auto& settings, const std::string& home) {
       return tester::RunSurveyVerb(link, settings, home, std::cout, std::cerr);
     });
   }
-  std::cerr << "ardentis: unknown verb \"" << verb << "\"\n";
-  return Usage(std::cerr, tester::kExitCannotStart);
+  return tester::UsageError(parser, "unknown verb \"" + verb + "\"");
 }
