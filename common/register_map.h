@@ -9,6 +9,7 @@ namespace tester::regmap {
 // --- register-style ROM loader ---
 inline constexpr uint8_t kLoaderCommand = 0x00;   // command byte, or block [cmd, lo, hi]
 inline constexpr uint8_t kLoaderData = 0x04;      // data bytes of a command start here
+inline constexpr uint8_t kLoaderReadData = 0x05;  // data-flash bytes of a read-flash command
 inline constexpr uint8_t kLoaderChecksum = 0x64;  // u16 LE sum of the command; writing executes it
 inline constexpr uint8_t kLoaderResult = 0x66;    // result byte, 0 = accepted
 

@@ -8,7 +8,7 @@
 
 #include "common/component_error.h"
 #include "components/config_values.h"
-#include "components/ini_document.h"
+#include "platform/ini_document.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 

@@ -5,6 +5,7 @@
 //  - lines starting with ';' are comments;
 //  - every call reads the file anew (nothing is cached), a missing file reads as empty;
 //  - writes go to a temporary file renamed into place, so a crash never leaves half a file.
+// The lines of a file are held by the one INI model of platform/ini_document.h.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,8 +16,9 @@
 namespace tester::profile {
 
 // One reading of a whole file for many lookups: read and indexed once, so a load of many
-// keys costs one pass over the file however long its lines are. Same rules as the reads
-// below; a missing or unreadable file reads as empty.
+// keys costs one pass over the file however long its lines are. An index over the keys of
+// the file's document, with the same rules as the reads below; a missing or unreadable
+// file reads as empty.
 class Snapshot {
 public:
   static Snapshot Load(const std::string& file);

@@ -3,6 +3,7 @@
 // names and values, names compared ignoring ASCII case, a value in matching quotes taken
 // without them, and the byte-order mark an editor may put before the first line.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tester::profile_text {
@@ -27,6 +28,13 @@ inline bool SameName(std::string_view a, std::string_view b) {
     if (Lower(a[i]) != Lower(b[i])) return false;
   }
   return true;
+}
+
+// A name in the one spelling that compares by plain equality (for indexes by name).
+inline std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = Lower(c);
+  return lower;
 }
 
 inline std::string_view Unquote(std::string_view value) {

@@ -9,7 +9,6 @@ namespace tester {
 namespace {
 
 constexpr uint8_t kRegDataEnd = 0x64;   // data registers end before the checksum
-constexpr uint8_t kRegReadData = 0x05;  // data-flash bytes of command 0x07
 
 constexpr uint8_t kCmdProgramRow = 0x0A;  // [0x0A, r lo, r hi] + row bytes
 constexpr uint8_t kCmdMassErase = 0x0C;   // + 0x83 0xDE at 0x04
@@ -19,7 +18,7 @@ constexpr uint8_t kCmdInterface = 0x16;   // + interface byte at 0x04: change th
 constexpr uint8_t kInterfaceMonowire = 0x05;  // the single-wire interface
 constexpr uint8_t kMassEraseKey[2] = {0x83, 0xDE};
 constexpr uint16_t kProbeReady = 0x00C8;  // 200: loader running and ready (> 100)
-constexpr int kMaxReadCount = kRegDataEnd - kRegReadData;  // bytes 0x05..0x63
+constexpr int kMaxReadCount = kRegDataEnd - regmap::kLoaderReadData;  // bytes 0x05..0x63
 
 }  // namespace
 
@@ -158,7 +157,7 @@ uint8_t RegLoader::ReadDataFlash(int address) {
     return kSimLoaderFailed;
   }
   auto flash = core_.Memory().DataFlash();
-  std::copy(flash.begin() + offset, flash.begin() + offset + count, regs_.begin() + kRegReadData);
+  std::copy(flash.begin() + offset, flash.begin() + offset + count, regs_.begin() + regmap::kLoaderReadData);
   uint32_t sum = std::accumulate(flash.begin() + offset, flash.begin() + offset + count, 0u);
   PutWordLE(regmap::kLoaderChecksum, static_cast<uint16_t>(count + sum));
   return kSimLoaderAccepted;

@@ -30,6 +30,19 @@ TEST_F(ProfileRead, NamesIgnoreCaseAndTheFirstOccurrenceWins) {
   EXPECT_EQ(SectionNames(file_), (std::vector<std::string>{"Delay", "Spaced Name"}));
 }
 
+// The one-reading index answers as the per-call reads do, with the line of each key.
+TEST_F(ProfileRead, SnapshotAnswersAsTheReadsDo) {
+  const Snapshot snapshot = Snapshot::Load(file_);
+  for (const char* key : {"usb_resp_time", "Dup", "Later", "Empty", "Quoted", "NoEquals"}) {
+    const RawValue raw = ReadRaw(file_, "delay", key);
+    const Snapshot::Entry entry = snapshot.Find(" DELAY ", key);
+    EXPECT_EQ(entry.found, raw.found) << key;
+    EXPECT_EQ(entry.text, raw.text) << key;
+  }
+  EXPECT_EQ(snapshot.Find("Delay", "dup").line, 13u);
+  EXPECT_EQ(snapshot.Find("spaced name", "key").text, "a  b");
+}
+
 TEST_F(ProfileRead, IntegersTakeTheLeadingDigitsAndSaturate) {
   EXPECT_EQ(Int("Settle"), 12);
   EXPECT_EQ(Int("Word"), 0);
