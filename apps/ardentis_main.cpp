@@ -64,6 +64,7 @@ struct VerbLine {
   std::optional<int> exit;
 };
 
+// `positional`: the one argument the verb takes after it, empty for none.
 void ParseVerb(VerbLine& line, const QString& verb, const QString& description,
                const QStringList& arguments, const QList<QCommandLineOption>& options,
                const QString& positional = {}) {
@@ -71,6 +72,11 @@ void ParseVerb(VerbLine& line, const QString& verb, const QString& description,
   for (const QCommandLineOption& option : options) line.parser.addOption(option);
   if (!positional.isEmpty()) line.parser.addPositionalArgument(positional, QString());
   line.exit = tester::ParseOrExit(line.parser, arguments);
+  const qsizetype wanted = positional.isEmpty() ? 1 : 2;  // the verb itself counts
+  if (!line.exit && line.parser.positionalArguments().size() != wanted) {
+    const QString takes = positional.isEmpty() ? " takes no arguments" : " takes one " + positional;
+    line.exit = tester::UsageError(line.parser, verb + takes);
+  }
 }
 
 
@@ -171,9 +177,8 @@ int main(int argc, char** argv) {
     ParseVerb(line, verb, "Print the station settings Config.ini gives for TARGET.", rest, {},
               "TARGET");
     if (line.exit) return *line.exit;
-    const QStringList args = line.parser.positionalArguments();
-    if (args.size() != 2) return tester::UsageError(line.parser, "settings takes one TARGET");
-    return tester::RunSettingsVerb(folder, args[1].toStdString(), std::cout, std::cerr);
+    return tester::RunSettingsVerb(folder, line.parser.positionalArguments()[1].toStdString(),
+                                   std::cout, std::cerr);
   }
   if (verb == "identify") {
     VerbLine line;
@@ -181,9 +186,6 @@ int main(int argc, char** argv) {
     ParseVerb(line, verb, "Print the version text of the gauge on the first free adapter.",
               rest, {target});
     if (line.exit) return *line.exit;
-    if (line.parser.positionalArguments().size() != 1) {
-      return tester::UsageError(line.parser, "identify takes no arguments");
-    }
     const std::string wanted = line.parser.value(target).toStdString();
     return WithGaugeLink(folder, [&](auto& link, auto& settings, const std::string& home) {
       return tester::RunIdentifyVerb(link, settings, home, wanted, std::cout, std::cerr);
@@ -194,9 +196,6 @@ int main(int argc, char** argv) {
     const QCommandLineOption ini("ini", "Station file (default: ardentis.ini).", "FILE");
     ParseVerb(line, verb, "One test run on the first free adapter.", rest, {ini});
     if (line.exit) return *line.exit;
-    if (line.parser.positionalArguments().size() != 1) {
-      return tester::UsageError(line.parser, "run takes no arguments");
-    }
     tester::RunVerbArgs run_args{line.parser.value(ini).toStdString(), "ardentis"};
     std::optional<tester::StationRuntime> runtime =
         OpenRuntime(tester::BusConfigFromEnvironment());
@@ -209,9 +208,6 @@ int main(int argc, char** argv) {
     const QCommandLineOption runs("runs", "Packs each station tests (default: its queue).", "N");
     ParseVerb(line, verb, "A production batch on every adapter of the jig.", rest, {runs});
     if (line.exit) return *line.exit;
-    if (line.parser.positionalArguments().size() != 1) {
-      return tester::UsageError(line.parser, "batch takes no arguments");
-    }
     std::vector<std::string> batch_words;
     if (line.parser.isSet(runs)) batch_words = {"--runs", line.parser.value(runs).toStdString()};
     return RunBatch(folder, batch_words, line.parser);
@@ -221,9 +217,6 @@ int main(int argc, char** argv) {
     ParseVerb(line, verb, "Every adapter of the jig: version, golden image check, settings.",
               rest, {});
     if (line.exit) return *line.exit;
-    if (line.parser.positionalArguments().size() != 1) {
-      return tester::UsageError(line.parser, "survey takes no arguments");
-    }
     return WithGaugeLink(folder, [](auto& link, auto& settings, const std::string& home) {
       return tester::RunSurveyVerb(link, settings, home, std::cout, std::cerr);
     });

@@ -139,7 +139,8 @@ void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile
 int32_t SingleSite::InitCacheFromSetup() {
   setup_refused_ = false;
   const Status status = tester::InitCacheFromSetup(
-      station_, Config(), parts_.reports, DefaultStationIni(parts_.program_folder, parts_.exe_name));
+      station_, Config(), parts_.reports,
+      DefaultStationIni(parts_.program_folder, parts_.exe_name));
   setup_refused_ = status == kStatusSettingsRefused;
   return status;
 }
