@@ -18,15 +18,10 @@ constexpr uint8_t kSmbSelectRead = 0x01;   // block read of what was selected
 constexpr uint8_t kSmbAddress = 0x09;      // word: data-flash address of the next row read
 constexpr uint8_t kSmbReadRow = 0x0C;      // block read: the row at that address
 constexpr int kSmbRowBuffer = 65;
-constexpr int16_t kProbeInRomMode = 100;   // a probe above this: the loader is running
 
 // --- register-style ROM loader at 0x16 ---
 constexpr int kMaxRegReadCount = 0xFF;     // the count byte of a data-flash read
 
-// Command set whose SMBus gauge has a register-style loader behind a bus switch.
-constexpr int kCommandSetSwitchedLoader = 5;
-constexpr int16_t kBusModeSmbus = 0;
-constexpr int16_t kBusModeRegister = 1;
 
 int32_t RowsToRead(const StationSettings& s) {
   return s.DF_PROGROW_SZ > 0 ? s.DF_IMAGE_SZ / s.DF_PROGROW_SZ : 0;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "common/register_map.h"
 #include "common/status_codes.h"
 #include "gauge/station_settings.h"
 
@@ -11,17 +12,6 @@ namespace tester {
 
 namespace {
 
-// Command set whose ROM loader sits on the register-style bus behind a bus-mode switch.
-constexpr int kCommandSetSwitchedLoader = 5;
-// SetBusMode arguments.
-constexpr int16_t kBusModeSmbus = 0;
-constexpr int16_t kBusModeRegister = 1;
-
-// Register-style loader: command register, data registers, checksum register, result.
-constexpr uint8_t kLoaderRegCommand = 0x00;
-constexpr uint8_t kLoaderRegData = 0x04;
-constexpr uint8_t kLoaderRegChecksum = 0x64;
-constexpr uint8_t kLoaderRegResult = 0x66;
 // Loader command that makes it report a probe word at the data registers.
 constexpr uint8_t kLoaderCmdProbe = 0x0D;
 // Loader command that starts the gauge firmware.
@@ -38,7 +28,6 @@ constexpr int kLoaderMaxProbes = 200;
 
 // SMBus loader: probe word command, its thresholds, the signature command pair, exit.
 constexpr uint8_t kRomCmdProbe = 0x0D;
-constexpr int16_t kProbeInRomMode = 100;   // a probe above this: the loader is running
 constexpr int16_t kProbeReady = 100;       // a probe at or above this: the loader is ready
 constexpr int kReadyProbes = 100;
 constexpr uint8_t kRomCmdSignatureSelect = 0x00;
@@ -49,8 +38,8 @@ constexpr const char* kRomSignature = "545415";
 // The register-style loader takes a command byte at register 0x00 followed by its
 // checksum (the sum of the bytes sent, here the command alone) at register 0x64.
 bool SendLoaderCommand(GaugeLink& link, uint8_t command) {
-  if (link.WriteRegByte(kLoaderRegCommand, command, kAddrRegLoader) != 0) return false;
-  return link.WriteRegWord(kLoaderRegChecksum, command, kAddrRegLoader) == 0;
+  if (link.WriteRegByte(regmap::kLoaderCommand, command, kAddrRegLoader) != 0) return false;
+  return link.WriteRegWord(regmap::kLoaderChecksum, command, kAddrRegLoader) == 0;
 }
 
 // Command set 5: the loader check runs on the register-style bus. Every path that got the
@@ -78,7 +67,7 @@ Status EnterROMModeI2C(GaugeLink& link, uint8_t reg, int16_t value) {
   const double start = link.TimerNow();
   for (int probes = 1;; ++probes) {
     uint8_t result = 0;  // the loader answering at all is the sign; its value is not used
-    if (link.ReadRegByte(kLoaderRegResult, result, kAddrRegLoader) == 0) return 0;
+    if (link.ReadRegByte(regmap::kLoaderResult, result, kAddrRegLoader) == 0) return 0;
     link.AdapterPause(kLoaderProbePauseMs);
     if (link.ElapsedSeconds(start) >= kLoaderAnswerSeconds || probes >= kLoaderMaxProbes) {
       return kStatusRomLoaderTimeout;
@@ -89,7 +78,7 @@ Status EnterROMModeI2C(GaugeLink& link, uint8_t reg, int16_t value) {
 int16_t IsROMModeI2C(GaugeLink& link) {
   if (!SendLoaderCommand(link, kLoaderCmdProbe)) return kFalse;
   int16_t probe = 0;
-  if (link.ReadRegWord(kLoaderRegData, probe, kAddrRegLoader) != 0) return kFalse;
+  if (link.ReadRegWord(regmap::kLoaderData, probe, kAddrRegLoader) != 0) return kFalse;
   return probe > kProbeInRomMode ? kTrue : kFalse;
 }
 

@@ -10,6 +10,14 @@
 
 namespace tester {
 
+// Command set whose ROM loader sits on the register-style bus behind a bus-mode switch.
+inline constexpr int kCommandSetSwitchedLoader = 5;
+// SetBusMode arguments.
+inline constexpr int16_t kBusModeSmbus = 0;
+inline constexpr int16_t kBusModeRegister = 1;
+// An SMBus loader probe above this: the loader is running.
+inline constexpr int16_t kProbeInRomMode = 100;
+
 // SMBus gauges: sends the ROM-entry word `value` to command `cmd` (RetROMCmd / RetROMWd)
 // and checks that the loader answers. Command set 5 switches the bus to register style for
 // the check and always switches it back before returning.
