@@ -13,7 +13,6 @@
 #include "platform/automation/single_site_binding.h"
 #include "platform/bus/station_runtime.h"
 #include "platform/headless_dialogs.h"
-#include "platform/qt/qt_invoker.h"
 
 namespace tester {
 namespace {
@@ -56,10 +55,9 @@ int RunAutomationServer(const std::string& program_folder) {
   // No window in automation mode: boxes go to the diagnostics stream with their defaults.
   HeadlessDialogs dialogs(std::cerr, "Ardentis");
   AdapterIdentity linkpod;
-  QtInvoker invoker;
   ServerReports reports(*server);
-  SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, invoker,
-                                  reports, program_folder, "ardentis", {}});
+  SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, reports,
+                                  program_folder, "ardentis", {}});
   SingleSiteForwarder<SingleSite> api(site);
   BindSingleSite(*server, api);
   return server->Run();

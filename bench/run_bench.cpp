@@ -127,6 +127,10 @@ public:
     wire_real_us += WallMicros() - start;
   }
   CivilDate Today() const override { return inner_.Today(); }
+  TimerId StartTimer(int64_t ms, std::function<void()> call, TimerKind kind) override {
+    return inner_.StartTimer(ms, std::move(call), kind);
+  }
+  void StopTimer(TimerId id) override { inner_.StopTimer(id); }
 
   int64_t waits = 0;
   int64_t asked_ms = 0;      // sum of the waits asked for

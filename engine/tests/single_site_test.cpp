@@ -42,17 +42,6 @@ public:
   std::vector<int32_t> lights;
 };
 
-class ClockInvoker final : public Invoker {
-public:
-  explicit ClockInvoker(VirtualClock& clock) : clock_(clock) {}
-  void InvokeAfterMs(int ms, std::function<void()> call) override {
-    clock_.ScheduleAfterMs(ms, std::move(call));
-  }
-
-private:
-  VirtualClock& clock_;
-};
-
 class RecordingReports final : public RunReports {
 public:
   void CurrentStatus(const std::string& text, int32_t) override {
@@ -84,7 +73,7 @@ protected:
     control = MakeSimControl(DefaultJig(), folder.File("locks"), clock, error);
     EXPECT_TRUE(control) << error;
     site = std::make_unique<SingleSite>(SingleSiteParts{
-        clock, dialogs, *control, linkpod, invoker, reports, folder.path().string(), "ardentis",
+        clock, dialogs, *control, linkpod, reports, folder.path().string(), "ardentis",
         {}});
   }
 
@@ -103,7 +92,6 @@ protected:
   VirtualClock clock;
   ScriptedDialogs dialogs;
   FakeLinkpod linkpod;
-  ClockInvoker invoker{clock};
   RecordingReports reports;
   std::unique_ptr<SimControl> control;
   std::unique_ptr<SingleSite> site;
@@ -161,7 +149,9 @@ TEST_F(SingleSiteTest, DeferredRunStartsFromTheInvokerAndRefusesASecondStart) {
   EXPECT_TRUE(reports.completions.empty()) << "the run has not started yet";
   EXPECT_EQ(site->Execute(false), kExecuteRefusedBusy);
   EXPECT_EQ(site->Execute(true), kExecuteRefusedBusy);
-  clock.WaitMs(kInvokerIntervalMs);
+  clock.WaitMs(kInvokerIntervalMs - 1);
+  EXPECT_TRUE(reports.completions.empty()) << "started before the invoker's interval";
+  clock.WaitMs(1);
   ASSERT_EQ(reports.completions.size(), 1u);
   EXPECT_EQ(reports.completions[0].nErrCode, 0);
   // The next pack: a second deferred run goes through once the first has ended.
@@ -192,6 +182,11 @@ TEST_F(SingleSiteTest, QuitBeforeADeferredRunStartsDropsIt) {
   clock.WaitMs(kInvokerIntervalMs);
   EXPECT_TRUE(reports.completions.empty()) << "no run on a released configuration";
   EXPECT_FALSE(site->Running());
+  // Nor on an object that is gone.
+  EXPECT_EQ(site->Execute(false), 0);
+  site.reset();
+  clock.WaitMs(kInvokerIntervalMs);
+  EXPECT_TRUE(reports.completions.empty());
 }
 
 TEST_F(SingleSiteTest, ARunBrokenOffByAnOutsideFailureStillCompletesWithTheStationOff) {

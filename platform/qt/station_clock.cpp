@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QTimer>
+#include <limits>
 #include <string_view>
 
 #include "platform/qt/qt_event_pump.h"
@@ -23,6 +25,24 @@ std::unique_ptr<VirtualClock> MakeVirtualClockAtLocalTime() {
       CivilDate{date.year(), date.month(), date.day()});
   clock->SetPumpHook([] {
     if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+  });
+  // Idle time passes in real time: one Qt timer, re-armed for whatever the earliest
+  // virtual timer needs. It lives as long as the clock keeps the driver.
+  VirtualClock* raw = clock.get();
+  auto idle = std::make_shared<std::unique_ptr<QTimer>>();
+  clock->SetIdleDriver([raw, idle](int64_t ms_left) {
+    if (QCoreApplication::instance() == nullptr) return;  // no loop to be idle in
+    if (!*idle) {
+      *idle = std::make_unique<QTimer>();
+      (*idle)->setSingleShot(true);
+      (*idle)->setTimerType(Qt::PreciseTimer);
+      QObject::connect(idle->get(), &QTimer::timeout, [raw] { raw->RunIdleTimers(); });
+    }
+    if (ms_left < 0) {
+      (*idle)->stop();
+      return;
+    }
+    (*idle)->start(static_cast<int>(std::min<int64_t>(ms_left, std::numeric_limits<int>::max())));
   });
   return clock;
 }
