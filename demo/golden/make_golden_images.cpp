@@ -25,6 +25,8 @@
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
+#include "testing/jig_station.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -46,12 +48,6 @@ constexpr uint8_t kLdrReadRow = 0x00;      // [0x00, 0, 0]: instruction row 0 to
 constexpr uint8_t kLdrReadFlash = 0x07;    // [0x07, a lo, a hi] + count: data-flash bytes
 constexpr int kRowBytes = 96;
 constexpr int kIdentityOffset = 48;
-
-std::string TargetOf(const PackDescription& pack) {
-  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
-                           static_cast<uint8_t>(pack.firmware >> 8),
-                           static_cast<uint8_t>(pack.firmware & 0xFF));
-}
 
 int32_t RowsToRead(const StationSettings& s) {
   return s.DF_PROGROW_SZ > 0 ? s.DF_IMAGE_SZ / s.DF_PROGROW_SZ : 0;
@@ -219,22 +215,19 @@ int Run(const std::string& demo) {
     std::fprintf(stderr, "default jig: %s\n", error.c_str());
     return 1;
   }
-  char pattern[] = "/tmp/golden-image-locks-XXXXXX";
-  const char* locks = ::mkdtemp(pattern);
-  if (locks == nullptr) {
-    std::perror("lock directory");
+  const test::ScratchFolder locks("golden-image-locks");
+  if (!locks.Ok()) {
+    std::fprintf(stderr, "lock folder: %s\n", locks.Error().c_str());
     return 1;
   }
   VirtualClock clock;
-  auto control = MakeSimControl(*jig, locks, clock, error);
+  auto control = MakeSimControl(*jig, locks.Path(), clock, error);
   bool ok = control != nullptr;
   if (!ok) std::fprintf(stderr, "virtual jig: %s\n", error.c_str());
   for (std::size_t i = 0; ok && i < jig->adapters.size(); ++i) {
     ok = WriteStationImage(*control, jig->adapters[i], clock, demo);
   }
   control.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(locks, ignored);
   return ok ? 0 : 1;
 }
 

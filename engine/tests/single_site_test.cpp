@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "common/component_error.h"
-#include "gauge/tests/program_sim_bench.h"
 #include "platform/scripted_dialogs.h"
-#include "platform/tests/profile_test_files.h"
 #include "platform/virtual_clock.h"
 #include "sim/sim_control.h"
+#include "testing/demo_home.h"
+#include "testing/gauge_bench.h"
 
 namespace tester {
 namespace {
@@ -66,14 +66,12 @@ public:
 class SingleSiteTest : public ::testing::Test {
 protected:
   SingleSiteTest() {
-    std::filesystem::copy(std::string(TESTER_SOURCE_DIR) + "/demo", folder.path(),
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(folder.Ok()) << folder.Error();
     std::string error;
-    control = MakeSimControl(DefaultJig(), folder.File("locks"), clock, error);
+    control = MakeSimControl(DefaultJig(), folder.Locks(), clock, error);
     EXPECT_TRUE(control) << error;
     site = std::make_unique<SingleSite>(SingleSiteParts{
-        clock, dialogs, *control, linkpod, reports, folder.path().string(), "ardentis",
+        clock, dialogs, *control, linkpod, reports, folder.Home(), "ardentis",
         {}});
   }
 
@@ -88,7 +86,7 @@ protected:
     ASSERT_EQ(site->InitCacheFromSetup(), 0);
   }
 
-  test::ScratchFolder folder;
+  test::DemoHome folder;
   VirtualClock clock;
   ScriptedDialogs dialogs;
   FakeLinkpod linkpod;
@@ -116,7 +114,7 @@ TEST_F(SingleSiteTest, AttachWithoutAFreeAdapterFailsAndStartsNothing) {
   std::vector<std::unique_ptr<SimControl>> others;
   std::string error;
   for (const auto& adapter : control->Jig().adapters) {
-    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    others.push_back(MakeSimControl(DefaultJig(), folder.Locks(), clock, error));
     ASSERT_EQ(others.back()->OpenAdapter(adapter.identifier), 0);
   }
   std::string id = "unchanged";
@@ -347,7 +345,7 @@ TEST_F(SingleSiteTest, AnInternalSensorThatDoesNotAnswerIsAnErrorOnlyWhenChecked
   std::vector<std::unique_ptr<SimControl>> others;
   std::string error;
   for (std::size_t i = 0; i < 3; ++i) {
-    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    others.push_back(MakeSimControl(DefaultJig(), folder.Locks(), clock, error));
     ASSERT_EQ(others.back()->OpenAdapter(control->Jig().adapters[i].identifier), 0);
   }
   AttachAndLoad();

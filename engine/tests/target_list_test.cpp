@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/tests/profile_test_files.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -17,7 +17,7 @@ class TargetListTest : public ::testing::Test {
 protected:
   bool LoadText(const std::string& text) {
     folder.Write("Targets", text);
-    return list.Load(folder.path().string());
+    return list.Load(folder.Path());
   }
   std::string Numbered(int count) {
     std::string text;
@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(TargetListTest, MissingFileShowsOneLineAndSupportsNothing) {
-  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_FALSE(list.Load(folder.Path()));
   EXPECT_EQ(list.Lines(), Lines{"File not found!"});
   EXPECT_TRUE(list.Keys().empty());
   EXPECT_TRUE(list.LoadFailed());
