@@ -9,10 +9,11 @@
 // outside every wait and pump, the earliest timer changes, the clock tells the driver how
 // many milliseconds are left until it (or -1: no timer left), and the driver calls
 // RunIdleTimers that much real time later. The clock then moves on to the timer's due
-// time and serves it as a wait would. So virtual time follows real time while the program
-// is idle — a deferred run starts 10 ms later, a periodic timer ticks at its real pace
-// instead of spinning through days — and passes instantly inside waits. Without a driver
-// (tests), timers fire only inside waits and pumps.
+// time and serves it as a wait would. So while the program is idle its timers fire at the
+// pace of real time — a deferred run starts 10 ms later, a periodic timer ticks at its real
+// rate instead of spinning through days — with the clock at each timer's due time, and
+// inside waits time passes instantly. Without a driver (tests), timers fire only inside
+// waits and pumps.
 #include <cstdint>
 #include <functional>
 #include <limits>

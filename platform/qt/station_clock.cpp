@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QTimer>
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::unique_ptr<VirtualClock> MakeVirtualClockAtLocalTime() {
   VirtualClock* raw = clock.get();
   auto idle = std::make_shared<std::unique_ptr<QTimer>>();
   clock->SetIdleDriver([raw, idle](int64_t ms_left) {
+    if (ms_left < 0) {
+      if (*idle) (*idle)->stop();
+      return;
+    }
     if (QCoreApplication::instance() == nullptr) return;  // no loop to be idle in
     if (!*idle) {
       *idle = std::make_unique<QTimer>();
@@ -38,11 +43,8 @@ std::unique_ptr<VirtualClock> MakeVirtualClockAtLocalTime() {
       (*idle)->setTimerType(Qt::PreciseTimer);
       QObject::connect(idle->get(), &QTimer::timeout, [raw] { raw->RunIdleTimers(); });
     }
-    if (ms_left < 0) {
-      (*idle)->stop();
-      return;
-    }
-    (*idle)->start(static_cast<int>(std::min<int64_t>(ms_left, std::numeric_limits<int>::max())));
+    const int64_t longest = std::numeric_limits<int>::max();  // a QTimer's interval is an int
+    (*idle)->start(static_cast<int>(std::min(ms_left, longest)));
   });
   return clock;
 }
