@@ -13,7 +13,6 @@
 #include "platform/automation/single_site_binding.h"
 #include "platform/bus/station_runtime.h"
 #include "platform/headless_dialogs.h"
-#include "platform/qt/qt_invoker.h"
 
 namespace tester {
 
@@ -34,13 +33,12 @@ int RunAutomationServer(const std::string& program_folder) {
   // No window in automation mode: boxes go to the diagnostics stream with their defaults.
   HeadlessDialogs dialogs(std::cerr, kProgramTitle);
   AdapterIdentity linkpod;
-  QtInvoker invoker;
   // The run's reports keep the station's state and go on as the server's events; a serial
   // number the controller does not give throws out of the request, and the run then writes
   // none.
   StationState state(server.get());
-  SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, invoker,
-                                  state, program_folder, "ardentis", {}});
+  SingleSite site(SingleSiteParts{*runtime->pump, dialogs, *runtime->control, linkpod, state,
+                                  program_folder, "ardentis", {}});
   BindSingleSite(*server, site);
   return server->Run();
 }

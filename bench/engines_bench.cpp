@@ -43,6 +43,7 @@
 
 #include "platform/automation/automation_error.h"
 #include "platform/automation/single_site_client.h"
+#include "testing/demo_home.h"
 
 namespace tester {
 namespace {
@@ -298,18 +299,19 @@ struct Scratch {
   std::string jig;
 };
 
-std::optional<Scratch> MakeScratch(const std::string& demo) {
-  char pattern[] = "/tmp/engines-bench-XXXXXX";
-  const char* root = ::mkdtemp(pattern);
-  if (root == nullptr) return std::nullopt;
-  Scratch s{root, std::string(root) + "/home", std::string(root) + "/locks",
-            std::string(root) + "/traces", std::string(root) + "/jig.txt"};
+// The bench's folders in `home`, a scratch copy of the demo folder: a station file per
+// slot beside the demo's, a traces/ folder and the jig file.
+std::optional<Scratch> MakeScratch(test::DemoHome& home) {
+  if (!home.Ok()) {
+    std::fprintf(stderr, "scratch folder: %s\n", home.Error().c_str());
+    return std::nullopt;
+  }
+  Scratch s{home.Root(), home.Home(), home.Locks(), home.Scratch().Folder("traces"),
+            home.Root() + "/jig.txt"};
   std::error_code error;
-  std::filesystem::copy(demo, s.home, std::filesystem::copy_options::recursive, error);
-  if (!error) std::filesystem::create_directory(s.locks, error);
-  if (!error) std::filesystem::create_directory(s.traces, error);
+  if (s.traces.empty()) error = std::make_error_code(std::errc::io_error);
   for (int slot = 0; slot < kStations && !error; ++slot) {
-    std::filesystem::copy_file(demo + "/Station1.ini",
+    std::filesystem::copy_file(s.home + "/Station1.ini",
                                s.home + "/BenchStation" + std::to_string(slot + 1) + ".ini",
                                error);
   }
@@ -319,8 +321,7 @@ std::optional<Scratch> MakeScratch(const std::string& demo) {
     if (!jig) error = std::make_error_code(std::errc::io_error);
   }
   if (error) {
-    std::fprintf(stderr, "scratch folder for %s: %s\n", demo.c_str(), error.message().c_str());
-    std::filesystem::remove_all(s.root, error);
+    std::fprintf(stderr, "scratch folder %s: %s\n", s.root.c_str(), error.message().c_str());
     return std::nullopt;
   }
   return s;
@@ -600,7 +601,7 @@ void Bench::QuitAll() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   bool keep = false;
-  std::string demo = TESTER_SOURCE_DIR "/demo";
+  std::string demo = tester::test::DemoFolder();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--keep") {
@@ -611,7 +612,8 @@ int main(int argc, char** argv) {
   }
   // The engines inherit this environment: they must run on the real clock.
   ::unsetenv("TESTER_CLOCK");
-  const auto scratch = tester::MakeScratch(demo);
+  tester::test::DemoHome home(demo, "engines-bench");
+  const auto scratch = tester::MakeScratch(home);
   if (!scratch) return 1;
 
   bool ok = false;
@@ -625,11 +627,9 @@ int main(int argc, char** argv) {
   }
   std::printf("runs: %s\n", ok ? "every engine started and every run passed"
                                : "an engine did not start or a run did not pass");
-  std::error_code error;
   if (keep) {
+    home.Scratch().Keep();
     std::printf("scratch folder kept: %s\n", scratch->root.c_str());
-  } else {
-    std::filesystem::remove_all(scratch->root, error);
   }
   return ok ? 0 : 1;
 }

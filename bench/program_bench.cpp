@@ -10,12 +10,9 @@
 // A ratio of 1.00 means no transfer or wait beyond what the sequence requires.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 #include "gauge/gauge_identity.h"
 #include "gauge/gauge_link.h"
@@ -27,6 +24,7 @@
 #include "sim/bus_time.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
+#include "testing/jig_station.h"
 
 namespace tester {
 namespace {
@@ -172,28 +170,19 @@ int64_t RegisterFloor(const StationSettings& s, const GaugeTimings& gauge,
   return f.Micros();
 }
 
-std::string TargetOf(const PackDescription& pack) {
-  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
-                           static_cast<uint8_t>(pack.firmware >> 8),
-                           static_cast<uint8_t>(pack.firmware & 0xFF));
-}
-
 // Programs the reference pack's image into the production pack of `adapter`.
-bool RunStation(const JigDescription& jig, std::size_t adapter, const std::string& locks) {
+bool RunStation(const JigDescription& jig, std::size_t adapter) {
   VirtualClock clock;
-  std::string error;
-  auto control = MakeSimControl(jig, locks, clock, error);
-  if (!control) {
-    std::fprintf(stderr, "virtual jig: %s\n", error.c_str());
-    return false;
-  }
+  test::JigStation jig_station(clock, jig, adapter);
+  if (!jig_station.Ok()) return false;  // the station has said why
+  SimControl* control = &jig_station.Sim();
   const AdapterDescription& station = jig.adapters.at(adapter);
   StationSettings settings;
-  LoadStationSettings(settings, locks, TargetOf(station.packs.at(0)));  // no Config.ini: defaults
+  // The lock folder holds no Config.ini: the settings' defaults.
+  LoadStationSettings(settings, jig_station.Locks(), TargetOf(station.packs.at(0)));
   settings.COMMANDSET = static_cast<int16_t>(station.packs.at(0).family);
   GaugeLink link(clock, settings);
-  if (control->OpenAdapter(station.identifier) == -1) return false;
-  link.BindGaugeControl(control.get());
+  link.BindGaugeControl(&jig_station.Control());
 
   const GaugeMemory& reference = control->Pack()->Memory();
   const auto read = static_cast<std::size_t>(settings.DF_IMAGE_SZ);
@@ -241,14 +230,9 @@ int main() {
     std::fprintf(stderr, "default jig: %s\n", error.c_str());
     return 1;
   }
-  char pattern[] = "/tmp/program-bench-XXXXXX";
-  const char* locks = ::mkdtemp(pattern);
-  if (locks == nullptr) return 1;
   bool ok = true;
   for (std::size_t adapter = 0; adapter < jig->adapters.size(); ++adapter) {
-    ok = tester::RunStation(*jig, adapter, locks) && ok;
+    ok = tester::RunStation(*jig, adapter) && ok;
   }
-  std::error_code ignored;
-  std::filesystem::remove_all(locks, ignored);
   return ok ? 0 : 1;
 }

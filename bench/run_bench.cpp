@@ -49,7 +49,8 @@
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/jig.h"
-#include "sim/sim_control.h"
+#include "testing/demo_home.h"
+#include "testing/jig_station.h"
 
 namespace tester {
 namespace {
@@ -127,6 +128,10 @@ public:
     wire_real_us += WallMicros() - start;
   }
   CivilDate Today() const override { return inner_.Today(); }
+  TimerId StartTimer(int64_t ms, std::function<void()> call, TimerKind kind) override {
+    return inner_.StartTimer(ms, std::move(call), kind);
+  }
+  void StopTimer(TimerId id) override { inner_.StopTimer(id); }
 
   int64_t waits = 0;
   int64_t asked_ms = 0;      // sum of the waits asked for
@@ -225,27 +230,18 @@ bool WriteStationFile(const std::string& home, const BenchTarget& t, bool advanc
 
 // One production run of `t` on its own station; nullopt when the station could not start.
 std::optional<RunFigures> RunTarget(EventPump& real, const JigDescription& jig,
-                                    const std::string& home, const std::string& locks,
-                                    const BenchTarget& t) {
+                                    const std::string& home, const BenchTarget& t) {
   const std::string ini = home + "/Bench" + t.target;
   if (!WriteStationFile(home, t, jig.adapters.at(t.adapter).advanced_board, ini)) {
     std::fprintf(stderr, "%s: station file %s not written\n", t.target, ini.c_str());
     return std::nullopt;
   }
   CountingPump pump(real);
-  std::string error;
-  auto control = MakeSimControl(jig, locks, pump, error);
-  if (!control) {
-    std::fprintf(stderr, "virtual jig: %s\n", error.c_str());
-    return std::nullopt;
-  }
+  test::JigStation jig_station(pump, jig, t.adapter);
+  if (!jig_station.Ok()) return std::nullopt;  // the station has said why
   HeadlessDialogs dialogs(std::cerr, "run_bench");
   Station station(pump, dialogs, home);
-  if (control->OpenAdapter(jig.adapters.at(t.adapter).identifier) == -1) {
-    std::fprintf(stderr, "%s: adapter not opened\n", t.target);
-    return std::nullopt;
-  }
-  station.link.BindGaugeControl(control.get());
+  station.link.BindGaugeControl(&jig_station.Control());
   const Status board = StartUpStation(station);
   if (board != 0) std::fprintf(stderr, "%s: board start-up returned %d\n", t.target, board);
 
@@ -317,7 +313,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   bool verbose = false;
   bool virtual_clock = false;
-  std::string demo = TESTER_SOURCE_DIR "/demo";
+  std::string demo = tester::test::DemoFolder();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-v") {
@@ -334,19 +330,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "default jig: %s\n", error.c_str());
     return 1;
   }
-  char pattern[] = "/tmp/run-bench-XXXXXX";
-  const char* scratch = ::mkdtemp(pattern);
-  if (scratch == nullptr) return 1;
-  const std::string home = std::string(scratch) + "/home";
-  const std::string locks = std::string(scratch) + "/locks";
-  std::error_code copy_error;
-  std::filesystem::copy(demo, home, std::filesystem::copy_options::recursive, copy_error);
-  if (!copy_error) std::filesystem::create_directory(locks, copy_error);
-  if (copy_error) {
-    std::fprintf(stderr, "scratch copy of %s: %s\n", demo.c_str(), copy_error.message().c_str());
-    std::filesystem::remove_all(scratch, copy_error);
+  const tester::test::DemoHome scratch(demo, "run-bench");
+  if (!scratch.Ok()) {
+    std::fprintf(stderr, "scratch copy: %s\n", scratch.Error().c_str());
     return 1;
   }
+  const std::string home = scratch.Home();
 
   tester::QtEventPump qt_pump;
   tester::VirtualClock virtual_pump;
@@ -361,7 +350,7 @@ int main(int argc, char** argv) {
               "verdict", "wall ms", "waits ms", "waits", "wire ms", "late ms", "calc ms",
               "overhead", "(raw)", "CPU ms", "CPU %");
   for (const tester::BenchTarget& t : tester::kTargets) {
-    const auto f = tester::RunTarget(real, *jig, home, locks, t);
+    const auto f = tester::RunTarget(real, *jig, home, t);
     if (!f) {
       std::printf("%-9s %3d %-11s\n", t.target, t.commandset, "no start");
       all_pass = false;
@@ -398,6 +387,5 @@ int main(int argc, char** argv) {
     std::printf("CPU target (<= %.0f %% of wall): %s\n", tester::kCpuTargetPercent,
                 cpu_met ? "met" : "MISSED");
   }
-  std::filesystem::remove_all(scratch, copy_error);
   return all_pass ? 0 : 1;
 }

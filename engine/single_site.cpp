@@ -72,6 +72,8 @@ std::string ReferenceProblem(int32_t nV, int32_t nV2, int32_t nV3, int32_t nV4, 
 SingleSite::SingleSite(SingleSiteParts parts)
     : parts_(std::move(parts)), station_(parts_.pump, parts_.dialogs, parts_.program_folder) {}
 
+SingleSite::~SingleSite() { parts_.pump.StopTimer(invoker_); }
+
 TesterConfig& SingleSite::Config() {
   if (!config_) {
     config_ = parts_.make_config ? parts_.make_config() : std::make_unique<TesterConfigStore>();
@@ -113,11 +115,14 @@ int32_t SingleSite::Execute(std::optional<bool> bWaitTillComplete) {
 }
 
 void SingleSite::ScheduleRun() {
-  parts_.invoker.InvokeAfterMs(kInvokerIntervalMs, [this, generation = quit_count_] {
-    if (generation != quit_count_) return;  // Quit came first: the run is not started
-    pending_ = false;
-    RunNow();
-  });
+  invoker_ = parts_.pump.StartTimer(
+      kInvokerIntervalMs,
+      [this] {
+        invoker_ = kNoTimer;
+        pending_ = false;
+        RunNow();
+      },
+      TimerKind::kOneShot);
 }
 
 void SingleSite::RunNow() {
@@ -212,7 +217,8 @@ int32_t SingleSite::SetTemperatureForCalibration(int16_t nTempx10) {
 // A Quit served during a run (at one of its waits) must not pull the settings object from
 // under it: the release waits for the run's end.
 void SingleSite::Quit() {
-  ++quit_count_;
+  parts_.pump.StopTimer(invoker_);  // a run asked for is not started after a Quit
+  invoker_ = kNoTimer;
   pending_ = false;
   if (running_) {
     quit_pending_ = true;

@@ -20,7 +20,6 @@
 #include "common/automation_contract.h"
 #include "common/linkpod_id.h"
 #include "common/tester_config.h"
-#include "platform/invoker.h"
 #include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/run_sequence.h"
@@ -28,7 +27,7 @@
 
 namespace tester {
 
-// Interval of the invoker timer that starts an asynchronous run.
+// Interval of the invoker timer (on the station clock) that starts an asynchronous run.
 inline constexpr int kInvokerIntervalMs = 10;
 // Execute while a start is already waiting (or synchronously during a run): refused, no run
 // and no completion report (a second run on the same gauge would interleave its transfers).
@@ -39,12 +38,11 @@ inline constexpr int32_t kExecuteRefusedSetup = -3;
 
 // What the object works with; all references outlive it.
 struct SingleSiteParts {
-  EventPump& pump;
+  EventPump& pump;             // waits, and the invoker timer
   OperatorDialogs& dialogs;
   GaugeControl& control;       // the process's gauge-control instance
   LinkpodID& linkpod;          // adapter identification over that control
-  Invoker& invoker;            // the invoker timer
-  SingleSiteEvents& reports;         // events (server) or the window's calls (stand-alone)
+  SingleSiteEvents& reports;   // events (server) or the window's calls (stand-alone)
   std::string program_folder;  // application folder
   std::string exe_name;        // for the default settings file <folder>/<exe_name>.ini
   // Makes the settings object on first use; empty = the station-file store.
@@ -54,6 +52,7 @@ struct SingleSiteParts {
 class SingleSite final : public SingleSiteMembers {
 public:
   explicit SingleSite(SingleSiteParts parts);
+  ~SingleSite();  // a run asked for but not started yet is dropped
   SingleSite(const SingleSite&) = delete;
   SingleSite& operator=(const SingleSite&) = delete;
 
@@ -118,7 +117,7 @@ private:
   bool pending_ = false;
   bool quit_pending_ = false;
   bool setup_refused_ = false;  // the last set-up refused the station's settings
-  int quit_count_ = 0;  // a deferred run started before a Quit does not run after it
+  TimerId invoker_ = kNoTimer;  // the armed invoker timer, if any
 };
 
 }  // namespace tester

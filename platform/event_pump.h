@@ -1,8 +1,9 @@
 #pragma once
-// The one road to time: every wait of the programs goes through an EventPump.
-// Implementations: the Qt event loop (real time) and the virtual clock (waits
+// The one road to time: every wait and every timer of the programs goes through an
+// EventPump. Implementations: the Qt event loop (real time) and the virtual clock (waits
 // advance time instantly). Nothing else reads the system clock or sleeps.
 #include <cstdint>
+#include <functional>
 
 namespace tester {
 
@@ -15,6 +16,14 @@ struct CivilDate {
   int day = 1;    // 1..31
   bool operator==(const CivilDate&) const = default;
 };
+
+// A one-shot timer fires once; a periodic one every interval until it is stopped, each due
+// time counted from the one before (a late call does not push the later ones back).
+enum class TimerKind { kOneShot, kPeriodic };
+
+// Names a started timer; never kNoTimer, never reused by the same pump.
+using TimerId = uint64_t;
+inline constexpr TimerId kNoTimer = 0;
 
 class EventPump {
 public:
@@ -36,6 +45,14 @@ public:
   virtual CivilDate Today() const = 0;
   // Local time minus UTC, in minutes (for the records' time stamps).
   virtual int32_t UtcOffsetMinutes() const { return 0; }
+
+  // Starts a timer on this clock: `call` runs once `ms` milliseconds have passed on it (a
+  // periodic timer: every `ms`, at least 1), always from the event loop, from inside a
+  // wait or pump or from the program's own loop, never from inside StartTimer.
+  virtual TimerId StartTimer(int64_t ms, std::function<void()> call, TimerKind kind) = 0;
+  // The timer's call does not run again, also when its own call stops it. An id that names
+  // no running timer (stopped already, a one-shot that has fired, kNoTimer) is ignored.
+  virtual void StopTimer(TimerId id) = 0;
 };
 
 // Seconds since midnight, the resolution of Now().

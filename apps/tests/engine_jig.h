@@ -5,7 +5,6 @@
 // removed with the object. Environment() is what every engine of the jig is started with.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "sim/default_jig.h"
+#include "testing/demo_home.h"
 
 namespace tester {
 
@@ -31,16 +31,7 @@ inline std::string DefaultJigPack(const std::string& label) {
 class ScratchJig {
 public:
   explicit ScratchJig(int adapters) {
-    EXPECT_TRUE(dir_.isValid());
-    root_ = dir_.path().toStdString();
-    namespace fs = std::filesystem;
-    fs::create_directories(Home());
-    fs::create_directories(Locks());
-    // The demo folder's own files; its golden/ sources are not part of an installation.
-    for (const fs::directory_entry& entry : fs::directory_iterator(TESTER_SOURCE_DIR "/demo")) {
-      if (entry.is_regular_file()) fs::copy_file(entry.path(), Home() + "/" +
-                                                 entry.path().filename().string());
-    }
+    EXPECT_TRUE(home_.Ok()) << home_.Error();
     std::ofstream jig(JigFile());
     jig << "# Scratch jig: " << adapters << " stations of the 800.1.02 demo target.\n";
     for (int i = 0; i < adapters; ++i) {
@@ -61,15 +52,15 @@ public:
   }
 
   const std::vector<std::string>& Identifiers() const { return identifiers_; }
-  std::string Root() const { return root_; }
-  std::string Home() const { return root_ + "/home"; }
-  std::string Locks() const { return root_ + "/locks"; }
-  std::string JigFile() const { return root_ + "/jig.txt"; }
+  std::string Root() const { return home_.Root(); }
+  std::string Home() const { return home_.Home(); }
+  std::string Locks() const { return home_.Locks(); }
+  std::string JigFile() const { return Root() + "/jig.txt"; }
 
   // A fresh copy of the demo's first station file for one engine: a run moves the next
   // serial number in it, so engines never share one.
   std::string StationFile(int engine) const {
-    const std::string path = root_ + "/Station1-engine" + std::to_string(engine) + ".ini";
+    const std::string path = Root() + "/Station1-engine" + std::to_string(engine) + ".ini";
     std::filesystem::copy_file(Home() + "/Station1.ini", path,
                                std::filesystem::copy_options::overwrite_existing);
     return path;
@@ -81,8 +72,7 @@ public:
   }
 
 private:
-  QTemporaryDir dir_;
-  std::string root_;
+  test::DemoHome home_{test::DemoFolder(), "tester-engines"};
   std::vector<std::string> identifiers_;
 };
 

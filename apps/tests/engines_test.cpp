@@ -24,7 +24,7 @@
 #include "engine/single_site.h"
 #include "platform/automation/rpc_message.h"
 #include "platform/automation/single_site_client.h"
-#include "platform/automation/tests/automation_test_app.h"
+#include "testing/qt_app.h"
 
 namespace tester {
 namespace {

@@ -4,9 +4,9 @@
 #include "calibration/board_offset_direct.h"
 
 #include "common/status_codes.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
 #include "platform/scripted_dialogs.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <string>
 
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_sim_bench.h"
+#include "testing/gauge_bench.h"
+#include "testing/replay_fixtures.h"
 
 namespace tester {
 namespace {

@@ -1,8 +1,9 @@
 // Range checks: boundaries, which checks run, their order and codes.
 #include "calibration/cal_checks.h"
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
 #include "gauge/station_settings.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

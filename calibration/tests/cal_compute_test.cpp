@@ -1,9 +1,10 @@
 // Coefficients from readings and references, with the data-flash words they need read
 // from the calibration class pages.
 #include "calibration/cal_compute.h"
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
 #include "gauge/station_settings.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

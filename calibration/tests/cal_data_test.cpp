@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "common/status_codes.h"
-#include "gauge/tests/program_sim_bench.h"
-#include "gauge/tests/program_trace_lines.h"
 #include "platform/replay_control.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/trace_control.h"
+#include "testing/gauge_bench.h"
+#include "testing/scratch_folder.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {
@@ -226,8 +227,7 @@ protected:
     settings.CalibrationClsID = 96;
     settings.IntTSSupported = 1;
     settings.TS1Supported = 1;
-    path_ = testing::TempDir() + "cal_data_trace_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    path_ = scratch_.File("trace.txt");
   }
   ~CalDataReplayTest() override {
     link.ReleaseGaugeControl();
@@ -277,6 +277,7 @@ private:
   std::ostringstream report_;
   ReplayControl* replay_ = nullptr;
   std::unique_ptr<TracingControl> traced_;
+  test::ScratchFolder scratch_;
   std::string path_;
   std::string expected_;
   int64_t start_us_ = 0;

@@ -1,8 +1,9 @@
 // Calibration mode: how each gauge family's state is read, when it is toggled, and what
 // the confirmation decides.
 #include "calibration/cal_mode.h"
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

@@ -4,8 +4,9 @@
 #include "calibration/cal_run_smbus.h"
 #include "calibration/df_float.h"
 #include "calibration/temp_sensor_select.h"
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

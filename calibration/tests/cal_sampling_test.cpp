@@ -1,8 +1,9 @@
 // Sampling passes: new samples by the counter, repeats over the whole pass, averaging,
 // decoding of the block and where each value lands.
 #include "calibration/cal_sampling.h"
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

@@ -5,9 +5,9 @@
 #include "calibration/on_gauge_cal.h"
 
 #include "common/status_codes.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
 #include "platform/scripted_dialogs.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

@@ -12,10 +12,14 @@
 #include "calibration/cal_board.h"
 #include "calibration/cal_context.h"
 #include "calibration/cal_types.h"
-#include "calibration/tests/cal_test_support.h"
-#include "gauge/tests/program_sim_bench.h"
 #include "platform/scripted_dialogs.h"
 #include "sim/jig.h"
+#include "testing/demo_home.h"
+#include "testing/gauge_bench.h"
+#include "testing/jig_checks.h"
+#include "testing/jig_station.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester::physics {
 
@@ -53,13 +57,7 @@ inline double MaPerCount(double uv_per_count, double mohm) { return uv_per_count
 // holding the given pack.
 inline JigDescription OnePackJig(const std::string& pack_keys,
                                  const std::string& adapter_keys = "") {
-  const std::string text =
-      "[adapter 6B1E0C57A2F94D3880E7B1C4D2A95F36]\ncal_board = yes\nsensors = 0x90 0x94\n" +
-      adapter_keys + "[pack under test]\n" + pack_keys;
-  std::string error;
-  auto jig = ParseJigText(text, error);
-  EXPECT_TRUE(jig.has_value()) << error;
-  return jig.value_or(JigDescription{});
+  return test::MustParse(test::OneStationJig("[pack under test]\n" + pack_keys, adapter_keys));
 }
 
 // Pack keys of a demo target's identity: the bench loads that target's demo settings.
@@ -161,7 +159,7 @@ private:
   SimGaugeBench bench_;
 
 public:
-  CalBoard board{bench_.link, std::string(TESTER_SOURCE_DIR) + "/demo/Config.ini"};
+  CalBoard board{bench_.link, test::DemoFolder() + "/Config.ini"};
   CalContext ctx{bench_.link, board, dialogs};
 };
 

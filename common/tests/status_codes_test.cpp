@@ -4,7 +4,6 @@
 
 #include <type_traits>
 
-#include "gauge/gauge_link.h"
 
 namespace tester {
 namespace {

@@ -1,5 +1,5 @@
 #include "common/tester_config.h"
-#include "common/tests/memory_tester_config.h"
+#include "testing/memory_tester_config.h"
 
 #include <gtest/gtest.h>
 

@@ -10,14 +10,17 @@
 
 #include "common/component_error.h"
 #include "platform/replay_control.h"
+#include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
-#include "sim/tests/sim_test_support.h"
+#include "sim/sim_control.h"
+#include "testing/jig_checks.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
 
-using simtest::LockDir;
-using simtest::MustParse;
+using LockDir = test::ScratchFolder;
+using test::MustParse;
 
 constexpr const char* kNormal = "3F2A9C41D07B4E8895A1C6E2B0F47D01";    // default jig, station 1
 constexpr const char* kAdvanced = "D4E7A2C90B1F48365AC3E0917B2D8F5C";  // advanced board

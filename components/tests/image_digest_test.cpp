@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "components/tests/config_test_support.h"
+#include <filesystem>
+
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
 
 TEST(ImageDigest, WrittenInTheStandardFormAndCheckedAgainstTheImage) {
-  test::ConfigScratch dir;
+  test::ScratchFolder dir;
   const std::string image = dir.Write("Tester_1.rom", "abc");
   std::string error;
   ASSERT_TRUE(WriteImageDigest(image, error)) << error;

@@ -6,10 +6,11 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <limits>
 
 #include "common/component_error.h"
-#include "components/tests/config_test_support.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -19,7 +20,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::SizeIs;
-using test::ConfigScratch;
+using ConfigScratch = test::ScratchFolder;
 
 // A value for every property, none of them its default, with texts that need quoting.
 void SetDistinct(TesterConfigProperties& p) {

@@ -23,15 +23,11 @@
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
+#include "testing/jig_station.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
-
-std::string TargetOf(const PackDescription& pack) {
-  return FormatVersionText(static_cast<uint16_t>(pack.device_type),
-                           static_cast<uint8_t>(pack.firmware >> 8),
-                           static_cast<uint8_t>(pack.firmware & 0xFF));
-}
 
 Status IdentityText(GaugeLink& link, std::string& text) {
   const auto mac = static_cast<uint8_t>(link.Settings().QZMAC);
@@ -92,22 +88,19 @@ int Run(const std::string& demo) {
     std::fprintf(stderr, "default jig: %s\n", error.c_str());
     return 1;
   }
-  char pattern[] = "/tmp/golden-image-locks-XXXXXX";
-  const char* locks = ::mkdtemp(pattern);
-  if (locks == nullptr) {
-    std::perror("lock directory");
+  const test::ScratchFolder locks("golden-image-locks");
+  if (!locks.Ok()) {
+    std::fprintf(stderr, "lock folder: %s\n", locks.Error().c_str());
     return 1;
   }
   VirtualClock clock;
-  auto control = MakeSimControl(*jig, locks, clock, error);
+  auto control = MakeSimControl(*jig, locks.Path(), clock, error);
   bool ok = control != nullptr;
   if (!ok) std::fprintf(stderr, "virtual jig: %s\n", error.c_str());
   for (std::size_t i = 0; ok && i < jig->adapters.size(); ++i) {
     ok = WriteStationImage(*control, jig->adapters[i], clock, demo);
   }
   control.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(locks, ignored);
   return ok ? 0 : 1;
 }
 

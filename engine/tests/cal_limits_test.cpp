@@ -3,8 +3,9 @@
 // their boundaries, nominals that cannot be formed, and failing reads passed on.
 #include "engine/cal_limits.h"
 
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

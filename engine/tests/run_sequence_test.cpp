@@ -185,9 +185,9 @@ std::string VersionJig(const std::string& keys) {
 }
 
 TEST(VersionCheckTest, IgnoresLetterCase) {
-  ScratchFolder folder;
+  test::DemoHome folder;
   folder.Append("Config.ini", "[A20D]\nCOMMANDSET=1");
-  StationRun run(VersionJig("device_type = 0x0A20\nfirmware = 0x0102\n"), 0, folder.Path());
+  StationRun run(VersionJig("device_type = 0x0A20\nfirmware = 0x0102\n"), 0, folder.Home());
   run.AllStepsOff();
   run.config.TargetName = "a20.1.02";
   const CompletionReport report = run.InitAndRun();

@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "gauge/station_settings.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
 #include "platform/replay_control.h"
 #include "platform/virtual_clock.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

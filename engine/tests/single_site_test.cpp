@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "common/component_error.h"
-#include "gauge/tests/program_sim_bench.h"
 #include "platform/scripted_dialogs.h"
-#include "platform/tests/profile_test_files.h"
 #include "platform/virtual_clock.h"
 #include "sim/sim_control.h"
+#include "testing/demo_home.h"
+#include "testing/gauge_bench.h"
 
 namespace tester {
 namespace {
@@ -42,17 +42,6 @@ public:
   std::vector<int32_t> lights;
 };
 
-class ClockInvoker final : public Invoker {
-public:
-  explicit ClockInvoker(VirtualClock& clock) : clock_(clock) {}
-  void InvokeAfterMs(int ms, std::function<void()> call) override {
-    clock_.ScheduleAfterMs(ms, std::move(call));
-  }
-
-private:
-  VirtualClock& clock_;
-};
-
 class RecordingReports final : public SingleSiteEvents {
 public:
   void CurrentStatus(const std::string& text, int32_t) override {
@@ -77,14 +66,12 @@ public:
 class SingleSiteTest : public ::testing::Test {
 protected:
   SingleSiteTest() {
-    std::filesystem::copy(std::string(TESTER_SOURCE_DIR) + "/demo", folder.path(),
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(folder.Ok()) << folder.Error();
     std::string error;
-    control = MakeSimControl(DefaultJig(), folder.File("locks"), clock, error);
+    control = MakeSimControl(DefaultJig(), folder.Locks(), clock, error);
     EXPECT_TRUE(control) << error;
     site = std::make_unique<SingleSite>(SingleSiteParts{
-        clock, dialogs, *control, linkpod, invoker, reports, folder.path().string(), "ardentis",
+        clock, dialogs, *control, linkpod, reports, folder.Home(), "ardentis",
         {}});
   }
 
@@ -99,11 +86,10 @@ protected:
     ASSERT_EQ(site->InitCacheFromSetup(), 0);
   }
 
-  test::ScratchFolder folder;
+  test::DemoHome folder;
   VirtualClock clock;
   ScriptedDialogs dialogs;
   FakeLinkpod linkpod;
-  ClockInvoker invoker{clock};
   RecordingReports reports;
   std::unique_ptr<SimControl> control;
   std::unique_ptr<SingleSite> site;
@@ -128,7 +114,7 @@ TEST_F(SingleSiteTest, AttachWithoutAFreeAdapterFailsAndStartsNothing) {
   std::vector<std::unique_ptr<SimControl>> others;
   std::string error;
   for (const auto& adapter : control->Jig().adapters) {
-    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    others.push_back(MakeSimControl(DefaultJig(), folder.Locks(), clock, error));
     ASSERT_EQ(others.back()->OpenAdapter(adapter.identifier), 0);
   }
   std::string id = "unchanged";
@@ -161,7 +147,9 @@ TEST_F(SingleSiteTest, DeferredRunStartsFromTheInvokerAndRefusesASecondStart) {
   EXPECT_TRUE(reports.completions.empty()) << "the run has not started yet";
   EXPECT_EQ(site->Execute(false), kExecuteRefusedBusy);
   EXPECT_EQ(site->Execute(true), kExecuteRefusedBusy);
-  clock.WaitMs(kInvokerIntervalMs);
+  clock.WaitMs(kInvokerIntervalMs - 1);
+  EXPECT_TRUE(reports.completions.empty()) << "started before the invoker's interval";
+  clock.WaitMs(1);
   ASSERT_EQ(reports.completions.size(), 1u);
   EXPECT_EQ(reports.completions[0].nErrCode, 0);
   // The next pack: a second deferred run goes through once the first has ended.
@@ -192,6 +180,11 @@ TEST_F(SingleSiteTest, QuitBeforeADeferredRunStartsDropsIt) {
   clock.WaitMs(kInvokerIntervalMs);
   EXPECT_TRUE(reports.completions.empty()) << "no run on a released configuration";
   EXPECT_FALSE(site->Running());
+  // Nor on an object that is gone.
+  EXPECT_EQ(site->Execute(false), 0);
+  site.reset();
+  clock.WaitMs(kInvokerIntervalMs);
+  EXPECT_TRUE(reports.completions.empty());
 }
 
 TEST_F(SingleSiteTest, ARunBrokenOffByAnOutsideFailureStillCompletesWithTheStationOff) {
@@ -352,7 +345,7 @@ TEST_F(SingleSiteTest, AnInternalSensorThatDoesNotAnswerIsAnErrorOnlyWhenChecked
   std::vector<std::unique_ptr<SimControl>> others;
   std::string error;
   for (std::size_t i = 0; i < 3; ++i) {
-    others.push_back(MakeSimControl(DefaultJig(), folder.File("locks"), clock, error));
+    others.push_back(MakeSimControl(DefaultJig(), folder.Locks(), clock, error));
     ASSERT_EQ(others.back()->OpenAdapter(control->Jig().adapters[i].identifier), 0);
   }
   AttachAndLoad();

@@ -18,64 +18,30 @@
 #include <string>
 #include <vector>
 
-#include "calibration/tests/cal_test_support.h"
 #include "common/component_error.h"
-#include "common/tests/memory_tester_config.h"
 #include "components/tester_config_store.h"
 #include "common/automation_contract.h"
 #include "engine/station.h"
 #include "engine/station_setup.h"
 #include "engine/run_sequence.h"
-#include "gauge/tests/program_sim_bench.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/trace_control.h"
 #include "platform/virtual_clock.h"
 #include "sim/sim_control.h"
+#include "testing/demo_home.h"
+#include "testing/gauge_bench.h"
+#include "testing/jig_checks.h"
+#include "testing/jig_station.h"
+#include "testing/memory_tester_config.h"
+#include "testing/replay_fixtures.h"
+#include "testing/scratch_folder.h"
+#include "testing/trace_lines.h"
 
 namespace tester::runtest {
 
-inline std::string DemoFolder() { return std::string(TESTER_SOURCE_DIR) + "/demo"; }
-
-// A private directory under /tmp, removed with everything in it at the end.
-class TempDir {
-public:
-  TempDir() {
-    char pattern[] = "/tmp/station-run-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    path_ = made != nullptr ? made : "";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-  std::string path_;
-};
-
-// A scratch copy of the demo folder's files, for tests that change Config.ini, Targets or
-// the images.
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    for (const auto& entry : std::filesystem::directory_iterator(DemoFolder())) {
-      if (!entry.is_regular_file()) continue;
-      std::filesystem::copy_file(entry.path(), dir_.File(entry.path().filename().string()));
-    }
-  }
-  const std::string& Path() const { return dir_.Path(); }
-  std::string File(const std::string& name) const { return dir_.File(name); }
-  void Append(const std::string& name, const std::string& text) const {
-    std::ofstream(File(name), std::ios::app) << "\n" << text << "\n";
-  }
-
-private:
-  TempDir dir_;
-};
+using test::DemoFolder;
+using test::OneStationJig;
+using TempDir = test::ScratchFolder;
 
 // Records every report of a run. Serial requests are answered with `answer` when set
 // (the proposal stands otherwise), or refused by throwing when `refuse_serial` is set.
@@ -134,19 +100,7 @@ public:
   }
 };
 
-inline JigDescription JigOf(const std::string& text) {
-  std::string error;
-  auto jig = ParseJigText(text, error);
-  EXPECT_TRUE(jig.has_value()) << error;
-  return jig.value_or(JigDescription{});
-}
-
-// Jig text of one station (calibration board, sensors 0x90 0x94) with the given packs,
-// each "[pack …]" section written by the caller.
-inline std::string OneStationJig(const std::string& packs) {
-  return "[adapter 6B1E0C57A2F94D3880E7B1C4D2A95F36]\ncal_board = yes\nsensors = 0x90 0x94\n" +
-         packs;
-}
+inline JigDescription JigOf(const std::string& text) { return test::MustParse(text); }
 
 // Pack keys of the demo targets' production packs (default jig), with `extra` keys added.
 inline std::string Pack800(const std::string& extra = "") {
@@ -175,16 +129,11 @@ class StationRun {
 public:
   explicit StationRun(const JigDescription& jig, std::size_t adapter = 0,
                       std::string program_folder = DemoFolder())
-      : station(clock, dialogs, std::move(program_folder)) {
-    std::string error;
-    auto sim = MakeSimControl(jig, locks_.Path(), clock, error);
-    EXPECT_TRUE(sim) << error;
-    if (!sim) return;
-    sim_ = sim.get();
-    control_ = std::make_unique<TracingControl>(std::move(sim), clock, locks_.File("trace"));
-    EXPECT_TRUE(control_->Ok());
-    station.link.BindGaugeControl(control_.get());
-    EXPECT_EQ(control_->OpenAdapter(jig.adapters.at(adapter).identifier), 0);
+      : jig_station_(clock, jig, adapter, test::JigStation::Trace::kOn),
+        station(clock, dialogs, std::move(program_folder)) {
+    EXPECT_TRUE(jig_station_.Ok()) << jig_station_.Error();
+    if (!jig_station_.Ok()) return;
+    station.link.BindGaugeControl(&jig_station_.Control());
     ConfigureLikeDemo(jig.adapters.at(adapter).packs.at(0));
   }
   explicit StationRun(const std::string& jig_text, std::size_t adapter = 0,
@@ -253,15 +202,7 @@ public:
   }
 
   // Every traced operation so far, without its time stamp.
-  std::vector<std::string> TraceLines() const {
-    std::vector<std::string> lines;
-    std::ifstream in(locks_.File("trace"));
-    for (std::string line; std::getline(in, line);) {
-      const std::size_t space = line.find(' ');
-      lines.push_back(space == std::string::npos ? line : line.substr(space + 1));
-    }
-    return lines;
-  }
+  std::vector<std::string> TraceLines() const { return jig_station_.TraceLines(); }
   // The operations of the last run.
   std::vector<std::string> RunTrace() const {
     std::vector<std::string> lines = TraceLines();
@@ -278,9 +219,9 @@ public:
     return found;
   }
 
-  SimControl& Sim() { return *sim_; }
-  PackModel& Pack() { return *sim_->Pack(); }
-  const CalBoardPort& Port() { return sim_->OpenStation()->CalBoard().Port(); }
+  SimControl& Sim() { return jig_station_.Sim(); }
+  PackModel& Pack() { return jig_station_.Pack(); }
+  const CalBoardPort& Port() { return Sim().OpenStation()->CalBoard().Port(); }
   ImageRecord& Image() { return station.CacheFor(station.settings.COMMANDSET); }
 
   VirtualClock clock;
@@ -290,9 +231,7 @@ public:
   Status startup_status = 0;
 
 private:
-  TempDir locks_;
-  SimControl* sim_ = nullptr;
-  std::unique_ptr<TracingControl> control_;
+  test::JigStation jig_station_;
   std::size_t trace_mark_ = 0;
 
 public:

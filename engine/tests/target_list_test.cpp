@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/tests/profile_test_files.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -19,7 +19,7 @@ class TargetListTest : public ::testing::Test {
 protected:
   bool LoadText(const std::string& text) {
     folder.Write("Targets", text);
-    return list.Load(folder.path().string());
+    return list.Load(folder.Path());
   }
   std::string Numbered(int count) {
     std::string text;
@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(TargetListTest, MissingFileShowsOneLineAndSupportsNothing) {
-  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_FALSE(list.Load(folder.Path()));
   EXPECT_EQ(list.Lines(), Lines{"File not found!"});
   EXPECT_TRUE(list.Keys().empty());
   EXPECT_TRUE(list.LoadFailed());
@@ -83,13 +83,13 @@ TEST_F(TargetListTest, UnreadableLineKeepsWhatCameBeforeAndAddsTheFailureLine) {
 // refused at once, as a missing file is, with the reason kept.
 TEST_F(TargetListTest, PipeOrDeviceIsRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo(folder.File("Targets").c_str(), 0600), 0);
-  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_FALSE(list.Load(folder.Path()));
   EXPECT_EQ(list.Lines(), Lines{"File not found!"});
   EXPECT_EQ(list.LoadError(), "cannot read " + folder.File("Targets") + ": not a regular file");
 
   std::filesystem::remove(folder.File("Targets"));
   std::filesystem::create_symlink("/dev/zero", folder.File("Targets"));
-  EXPECT_FALSE(list.Load(folder.path().string()));
+  EXPECT_FALSE(list.Load(folder.Path()));
   EXPECT_EQ(list.Lines(), Lines{"File not found!"});
   EXPECT_NE(list.LoadError().find("not a regular file"), std::string::npos) << list.LoadError();
 }

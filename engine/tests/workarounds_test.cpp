@@ -3,9 +3,10 @@
 // count from test.ini, and the failures that stop a correction.
 #include "engine/workarounds.h"
 
-#include "calibration/tests/cal_test_support.h"
 #include "common/status_codes.h"
-#include "platform/tests/profile_test_files.h"
+#include "testing/replay_fixtures.h"
+#include "testing/scratch_folder.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {
@@ -71,7 +72,7 @@ protected:
              int16_t flag = 0) {
     Replay(lines);
     const Status status =
-        RunWorkarounds(ctx, target, platform, kIssues, flag, folder.path().string());
+        RunWorkarounds(ctx, target, platform, kIssues, flag, folder.Path());
     ExpectTraceDone();
     return status;
   }

@@ -1,8 +1,8 @@
 // Gauge-mode data-flash access of register-style gauges at 0xAA: block select, commit
 // checksum, commit probe, and the word writers built on them.
 #include "gauge/df_access_register.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

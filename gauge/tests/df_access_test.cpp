@@ -2,8 +2,8 @@
 // spill into the next block, read-back loops, and the refusals that keep writes inside
 // the value's block.
 #include "gauge/df_access.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

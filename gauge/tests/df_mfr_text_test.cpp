@@ -1,8 +1,8 @@
 // Manufacturer-data texts: the two SMBus writers with their passes, waits and spill
 // block, and the 64-byte variant of command set 2 with its bounded copy.
 #include "gauge/mfr_data_text.h"
-#include "gauge/tests/link_replay_fixture.h"
-#include "gauge/tests/program_trace_lines.h"
+#include "testing/replay_fixtures.h"
+#include "testing/trace_lines.h"
 
 namespace tester {
 namespace {

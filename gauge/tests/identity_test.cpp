@@ -1,7 +1,7 @@
 // Reading the gauge's identity text through each bus dialect.
 #include "common/status_codes.h"
 #include "gauge/gauge_identity.h"
-#include "gauge/tests/link_replay_fixture.h"
+#include "testing/replay_fixtures.h"
 
 namespace tester {
 namespace {

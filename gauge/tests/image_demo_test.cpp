@@ -1,9 +1,11 @@
 // The demo golden images in demo/ are what a station of the default jig expects: they
 // pass the station's check and hold the reference pack's identity and data flash, so a
 // change of the default jig that would make them stale shows here.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
-#include "gauge/tests/program_sim_bench.h"
+#include "testing/gauge_bench.h"
 
 namespace tester {
 namespace {

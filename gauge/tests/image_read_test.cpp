@@ -1,11 +1,13 @@
 // Reading a reference gauge on the virtual jig, for every loader family: the image holds the
 // pack's identity and data flash, the gauge is back in its firmware afterwards, and the
 // image programs a production pack.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "gauge/image_read.h"
 #include "gauge/rom_programming.h"
-#include "gauge/tests/program_sim_bench.h"
+#include "testing/gauge_bench.h"
 
 namespace tester {
 namespace {

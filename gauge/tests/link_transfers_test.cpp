@@ -2,7 +2,7 @@
 #include <array>
 
 #include "common/status_codes.h"
-#include "gauge/tests/link_replay_fixture.h"
+#include "testing/replay_fixtures.h"
 
 namespace tester {
 namespace {

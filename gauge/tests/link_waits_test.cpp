@@ -1,5 +1,5 @@
 // Waits of the gauge link: the station clock, pauses and the wait for a quiet bus.
-#include "gauge/tests/link_replay_fixture.h"
+#include "testing/replay_fixtures.h"
 
 namespace tester {
 namespace {

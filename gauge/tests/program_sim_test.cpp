@@ -1,12 +1,14 @@
 // Programming and gauge-mode writes on the virtual jig: what the procedures leave in the
 // simulated gauge's memory, for every gauge family of the default jig.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "gauge/df_access.h"
 #include "gauge/df_access_register.h"
 #include "gauge/mfr_data_text.h"
 #include "gauge/rom_programming.h"
-#include "gauge/tests/program_sim_bench.h"
+#include "testing/gauge_bench.h"
 
 namespace tester {
 namespace {

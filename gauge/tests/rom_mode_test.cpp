@@ -1,7 +1,7 @@
 // Entering, probing and leaving both ROM loaders against hand-written adapter traces.
 #include "common/status_codes.h"
 #include "gauge/rom_mode.h"
-#include "gauge/tests/link_replay_fixture.h"
+#include "testing/replay_fixtures.h"
 
 namespace tester {
 namespace {

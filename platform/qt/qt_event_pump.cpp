@@ -5,8 +5,10 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QTimer>
+#include <QTimerEvent>
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <thread>
 
 namespace tester {
@@ -21,6 +23,19 @@ constexpr int64_t kNanosPerMs = 1'000'000;
 constexpr int kLoopRefused = -1;
 
 }  // namespace
+
+// Receives the Qt timer events of the pump's timers. Qt timer ids are reused once a timer
+// is killed, so they are mapped to ids of our own that never are.
+class QtEventPump::TimerHost final : public QObject {
+public:
+  explicit TimerHost(QtEventPump& pump) : pump_(pump) {}
+
+protected:
+  void timerEvent(QTimerEvent* event) override { pump_.Fire(event->timerId()); }
+
+private:
+  QtEventPump& pump_;
+};
 
 QtEventPump::QtEventPump() {
   const QDateTime start = QDateTime::currentDateTime();
@@ -64,6 +79,44 @@ CivilDate QtEventPump::Today() const {
 
 int32_t QtEventPump::UtcOffsetMinutes() const {
   return QDateTime::currentDateTime().offsetFromUtc() / 60;
+}
+
+QtEventPump::~QtEventPump() = default;  // the host's timers die with it
+
+TimerId QtEventPump::StartTimer(int64_t ms, std::function<void()> call, TimerKind kind) {
+  if (!timer_host_) timer_host_ = std::make_unique<TimerHost>(*this);
+  const int64_t least = kind == TimerKind::kPeriodic ? 1 : 0;
+  const int interval = static_cast<int>(
+      std::clamp<int64_t>(ms, least, std::numeric_limits<int>::max()));
+  const TimerId id = next_timer_id_++;
+  Timer timer;
+  timer.qt_id = timer_host_->startTimer(interval, Qt::PreciseTimer);
+  timer.kind = kind;
+  timer.call = std::make_shared<std::function<void()>>(std::move(call));
+  // Without an event loop (no QCoreApplication) Qt refuses the timer: it never fires.
+  if (timer.qt_id != 0) by_qt_id_[timer.qt_id] = id;
+  timers_.emplace(id, std::move(timer));
+  return id;
+}
+
+void QtEventPump::StopTimer(TimerId id) {
+  const auto found = timers_.find(id);
+  if (found == timers_.end()) return;
+  if (found->second.qt_id != 0) {
+    timer_host_->killTimer(found->second.qt_id);
+    by_qt_id_.erase(found->second.qt_id);
+  }
+  timers_.erase(found);
+}
+
+void QtEventPump::Fire(int qt_id) {
+  const auto mapped = by_qt_id_.find(qt_id);
+  if (mapped == by_qt_id_.end()) return;
+  const TimerId id = mapped->second;
+  // Kept alive here: the call may stop its own timer.
+  const std::shared_ptr<std::function<void()>> call = timers_.at(id).call;
+  if (timers_.at(id).kind == TimerKind::kOneShot) StopTimer(id);
+  if (*call) (*call)();
 }
 
 void QtEventPump::RunLoopFor(int64_t ms) {

@@ -18,7 +18,8 @@ enum class ClockKind { kReal, kVirtual };
 std::optional<ClockKind> ParseClockKind(const char* value);
 
 // A virtual clock starting at the local time of day and date read now, serving pending Qt
-// events on every pump when a QCoreApplication exists.
+// events on every pump when a QCoreApplication exists, and driven by a Qt timer while the
+// program is idle in its event loop (see "Idle time" in virtual_clock.h).
 std::unique_ptr<VirtualClock> MakeVirtualClockAtLocalTime();
 
 // The clock of the given kind (the real one needs a QCoreApplication to serve events).

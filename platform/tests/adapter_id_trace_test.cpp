@@ -9,6 +9,7 @@
 #include "platform/tests/trace_test_support.h"
 #include "platform/trace_control.h"
 #include "platform/trace_format.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -69,7 +70,8 @@ TEST(AdapterIdTrace, MalformedLinesAreRefused) {
 
 // A backend without the operations answers "not supported", and the trace says so.
 TEST(AdapterIdTrace, BackendWithoutTheOperationsIsTracedAsUnsupported) {
-  const std::string path = ::testing::TempDir() + "adapter_id_unsupported.trace";
+  const test::ScratchFolder scratch;
+  const std::string path = scratch.File("adapter_id_unsupported.trace");
   StepClock clock;
   {
     TracingControl trace(std::make_unique<FixedGauge>(), clock, path);
@@ -105,7 +107,8 @@ TEST_F(AdapterIdReplay, RecordingAReplayGivesTheSameLines) {
                            "0 ReadAdapterId -> 0 id=" + kId + "\n" +
                            "0 WriteAdapterId id=0123456789ABCDEF0123456789ABCDEF -> 0\n" +
                            "0 ReadAdapterId -> 259 id=\n";
-  const std::string path = ::testing::TempDir() + "adapter_id_roundtrip.trace";
+  const test::ScratchFolder scratch;
+  const std::string path = scratch.File("adapter_id_roundtrip.trace");
   {
     TracingControl trace(Load(text), clock, path);
     EXPECT_EQ(trace.AdapterFirmware(), 3011);

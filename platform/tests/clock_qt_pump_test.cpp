@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <memory>
 
@@ -64,6 +65,40 @@ TEST_F(QtPump, VirtualStationClockServesQtEventsOnItsPumps) {
   clock->WaitMs(60'000);  // a minute of virtual time
   EXPECT_TRUE(served);
   EXPECT_EQ(clock->Now() - start, 60'000 * kMicrosPerMs);
+}
+
+TEST_F(QtPump, PeriodicTimerTicksUntilStoppedAndOneShotFiresOnce) {
+  QtEventPump pump;
+  int ticks = 0;
+  int once = 0;
+  const TimerId tick = pump.StartTimer(5, [&] { ++ticks; }, TimerKind::kPeriodic);
+  pump.StartTimer(5, [&] { ++once; }, TimerKind::kOneShot);
+  pump.WaitMs(40);
+  EXPECT_GE(ticks, 2);
+  EXPECT_EQ(once, 1);
+  pump.StopTimer(tick);
+  const int stopped_at = ticks;
+  pump.WaitMs(20);
+  EXPECT_EQ(ticks, stopped_at);
+}
+
+// The engine's deferred run under `ardentis --automation` on the virtual clock: started
+// while the program sits in its own event loop, the timer fires there, at its virtual time.
+TEST_F(QtPump, VirtualStationClockFiresTimersWhileTheProgramIsIdle) {
+  std::unique_ptr<VirtualClock> clock = MakeVirtualClockAtLocalTime();
+  const int64_t start = clock->Now();
+  int64_t fired_after = -1;
+  QEventLoop loop;
+  clock->StartTimer(
+      10,
+      [&] {
+        fired_after = clock->Now() - start;
+        loop.quit();
+      },
+      TimerKind::kOneShot);
+  QTimer::singleShot(2000, &loop, &QEventLoop::quit);  // a bound, should it never fire
+  loop.exec();
+  EXPECT_EQ(fired_after, 10 * kMicrosPerMs);
 }
 
 TEST(StationClock, UnknownClockChoiceIsRefused) {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "platform/atomic_file.h"
-#include "platform/tests/profile_test_files.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -31,7 +33,7 @@ TEST(AtomicFile, FailuresSayWhatAndLeaveNoTemporaryFile) {
   EXPECT_FALSE(WriteFileAtomically(folder.File("missing/x"), "x", &error));
   EXPECT_NE(error.find("missing/x"), std::string::npos) << error;
   EXPECT_FALSE(ReadWholeFile(folder.File("absent"), &error).has_value());
-  EXPECT_FALSE(ReadWholeFile(folder.path().string(), &error).has_value());
+  EXPECT_FALSE(ReadWholeFile(folder.Path(), &error).has_value());
   const std::string eleven = folder.Write("eleven.txt", "0123456789\n");
   EXPECT_EQ(ReadWholeFile(eleven, &error, 11), "0123456789\n");
   EXPECT_FALSE(ReadWholeFile(eleven, &error, 10).has_value());

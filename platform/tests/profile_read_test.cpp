@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "platform/profile.h"
-#include "platform/tests/profile_test_files.h"
+#include "testing/scratch_folder.h"
 
 namespace tester::profile {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/profile.h"
-#include "platform/tests/profile_test_files.h"
+#include "testing/scratch_folder.h"
 
 namespace tester::profile {
 namespace {

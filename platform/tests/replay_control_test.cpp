@@ -11,6 +11,7 @@
 
 #include "platform/tests/trace_test_support.h"
 #include "platform/trace_control.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -49,6 +50,7 @@ protected:
     return replay;
   }
 
+  test::ScratchFolder scratch;
   StepClock clock;
   std::ostringstream report;
 };
@@ -245,7 +247,7 @@ TEST_F(ReplayTest, MalformedTraceGivesNoBackendAndNamesTheLine) {
   EXPECT_EQ(error,
             "line 2: expected word=0x...., found \"\": 1 GetWord cmd=0x00 addr=0x17 -> 0");
 
-  const std::string path = ::testing::TempDir() + "replay_bad.trace";
+  const std::string path = scratch.File("replay_bad.trace");
   { std::ofstream(path) << "# ok\nPutWord cmd=0x00\n"; }
   replay = ReplayControl::FromFile(path, clock, error, &report);
   EXPECT_EQ(replay, nullptr);
@@ -260,7 +262,7 @@ TEST_F(ReplayTest, MalformedTraceGivesNoBackendAndNamesTheLine) {
 }
 
 TEST_F(ReplayTest, ATracedRunReplaysToTheSameAnswers) {
-  const std::string path = ::testing::TempDir() + "replay_roundtrip.trace";
+  const std::string path = scratch.File("replay_roundtrip.trace");
   auto inner = std::make_unique<FixedGauge>();
   inner->word = -3;
   inner->block = {0x00, 0xFF, 0x80};
@@ -302,7 +304,7 @@ TEST_F(ReplayTest, ATracedRunReplaysToTheSameAnswers) {
 
 // A pipe without a writer would block the station for good: it is refused unopened.
 TEST_F(ReplayTest, PipeIsRefusedWithoutBlocking) {
-  const std::string path = ::testing::TempDir() + "replay_pipe_" + std::to_string(getpid());
+  const std::string path = scratch.File("replay.pipe");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   std::string error;
   EXPECT_EQ(ReplayControl::FromFile(path, clock, error, &report), nullptr);

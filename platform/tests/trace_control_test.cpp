@@ -9,6 +9,7 @@
 
 #include "platform/tests/trace_test_support.h"
 #include "platform/virtual_clock.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -22,10 +23,10 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-std::string TempPath(const std::string& name) { return ::testing::TempDir() + name; }
-
 class TracingControlTest : public ::testing::Test {
 protected:
+  std::string TempPath(const std::string& name) const { return scratch.File(name); }
+
   // Wraps a FixedGauge; `gauge` stays usable to change its answers.
   std::unique_ptr<TracingControl> Wrap(const std::string& path) {
     auto inner = std::make_unique<FixedGauge>();
@@ -33,6 +34,7 @@ protected:
     return std::make_unique<TracingControl>(std::move(inner), clock, path);
   }
 
+  test::ScratchFolder scratch;
   VirtualClock clock;
   FixedGauge* gauge = nullptr;
 };

@@ -22,9 +22,13 @@ public:
   void PumpOnce() override {}
   void Elapse(int64_t micros) override { now_us_ += micros; }
   CivilDate Today() const override { return {}; }
+  // The trace tests start no timers; one started here never fires.
+  TimerId StartTimer(int64_t, std::function<void()>, TimerKind) override { return ++timers; }
+  void StopTimer(TimerId) override {}
 
   void AdvanceUs(int64_t micros) { now_us_ += micros; }
   int waits = 0;
+  TimerId timers = 0;
 
 private:
   int64_t now_us_ = 7LL * 3600 * 1'000'000;  // 07:00, far from zero on purpose

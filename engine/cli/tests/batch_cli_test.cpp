@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -16,6 +17,7 @@
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
+#include "testing/demo_home.h"
 
 namespace tester {
 namespace {
@@ -48,22 +50,16 @@ std::optional<JigPlace> DescribeSim(GaugeControl& control) {
 class BatchTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("batch_cli_" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "locks");
-    fs::copy(fs::path(TESTER_SOURCE_DIR) / "demo", Home(), fs::copy_options::recursive);
+    home_ = std::make_unique<test::DemoHome>(test::DemoFolder(), "batch-cli");
+    ASSERT_TRUE(home_->Ok()) << home_->Error();
+    root_ = home_->Root();
     UseJig(DefaultJigText());
     backend_.make_control = [this](int, std::string& error) -> std::unique_ptr<GaugeControl> {
       return MakeSimControl(jig_, (root_ / "locks").string(), clock_, error);
     };
     backend_.describe = DescribeSim;
   }
-  void TearDown() override {
-    held_.clear();
-    fs::remove_all(root_);
-  }
+  void TearDown() override { held_.clear(); }
 
   void UseJig(const std::string& text) {
     std::string error;
@@ -105,6 +101,7 @@ protected:
     return rows;
   }
 
+  std::unique_ptr<test::DemoHome> home_;  // made afresh by every SetUp
   fs::path root_;
   VirtualClock clock_;
   JigDescription jig_;

@@ -9,6 +9,7 @@
 #include "platform/virtual_clock.h"
 #include "sim/default_jig.h"
 #include "sim/sim_control.h"
+#include "testing/scratch_folder.h"
 
 namespace tester {
 namespace {
@@ -20,15 +21,10 @@ namespace fs = std::filesystem;
 class StationCliTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("station_cli_" + std::string(::testing::UnitTest::GetInstance()
-                                              ->current_test_info()
-                                              ->name()));
-    fs::remove_all(root_);
+    ASSERT_TRUE(scratch_.Ok()) << scratch_.Error();
     fs::create_directories(root_ / "home");
     fs::create_directories(root_ / "locks");
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   std::unique_ptr<SimControl> MakeJig() {
     std::string error;
@@ -55,7 +51,8 @@ protected:
     }
   }
 
-  fs::path root_;
+  test::ScratchFolder scratch_{"station-cli"};
+  fs::path root_ = scratch_.Path();
   VirtualClock clock_;
   StationSettings settings_;
   std::ostringstream out_, err_;

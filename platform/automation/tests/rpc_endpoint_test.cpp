@@ -12,7 +12,7 @@
 #include "common/component_error.h"
 #include "platform/automation/fd_transport.h"
 #include "platform/automation/rpc_endpoint.h"
-#include "platform/automation/tests/automation_test_app.h"
+#include "testing/qt_app.h"
 
 namespace tester {
 namespace {

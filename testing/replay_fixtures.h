@@ -1,15 +1,21 @@
 #pragma once
-// A gauge link on a virtual clock whose adapter answers from a hand-written trace.
+// Test fixtures on a gauge link whose adapter answers from a hand-written trace: the link
+// alone on a virtual clock, and a calibration context on it. The one part of testing/
+// built on GoogleTest, as fixtures are.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "calibration/cal_board.h"
+#include "calibration/cal_context.h"
 #include "gauge/gauge_link.h"
 #include "gauge/station_settings.h"
 #include "platform/replay_control.h"
+#include "platform/scripted_dialogs.h"
 #include "platform/virtual_clock.h"
+#include "testing/memory_tester_config.h"
 
 namespace tester {
 
@@ -46,6 +52,21 @@ protected:
   std::ostringstream report;
   std::unique_ptr<ReplayControl> replay;
   int64_t start_us = 0;
+};
+
+// Station configuration whose properties the test sets directly.
+using StubTesterConfig = MemoryTesterConfig;
+
+// A calibration context on a replayed link: no calibration board in use unless a test
+// switches it on, scripted dialogs that record every box.
+class CalReplayTest : public ReplayLinkTest {
+protected:
+  CalReplayTest() { board.CalBoardSetUse(0); }
+
+  CalBoard board{link, "/nonexistent/Config.ini"};
+  ScriptedDialogs dialogs;
+  CalContext ctx{link, board, dialogs};
+  StubTesterConfig config;
 };
 
 // `count` copies of `line`, one per line.

@@ -1,8 +1,10 @@
 #pragma once
-// Trace lines of the transfers the programming and data-flash procedures make, in the
-// replay format, so expected bus sequences read as the bus conversation they are.
+// Trace lines of the transfers the procedures make (programming, data flash, calibration),
+// in the replay format, so expected bus sequences read as the bus conversation they are.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -112,5 +114,35 @@ inline std::string BusStatus(int status = 0) {
   return "BusStatus -> " + std::to_string(status) + "\n";
 }
 inline std::string Pause(int ms) { return "Pause ms=" + std::to_string(ms) + "\n"; }
+
+// --- calibration ---
+// Block 0x23 of a sampling pass: counter, mode byte, then the values little-endian.
+inline Bytes SampleBlock(unsigned counter, unsigned mode, std::initializer_list<int> values) {
+  Bytes bytes{static_cast<uint8_t>(counter), static_cast<uint8_t>(mode)};
+  for (int value : values) {
+    bytes.push_back(static_cast<uint8_t>(value & 0xFF));
+    bytes.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+// A full 26-byte sample: coulomb counter, four cells, values 5-9 zero, value 10, pack.
+inline Bytes FullSample(unsigned counter, unsigned mode, int cc, int c1, int c2, int c3, int c4,
+                        int pack) {
+  return SampleBlock(counter, mode, {cc, c1, c2, c3, c4, 0, 0, 0, 0, 0, 0, pack});
+}
+
+// The calibration board's output byte written, then its status check.
+inline std::string BoardWrite(unsigned state) {
+  return RegWriteByte(0xC0, 0x44, state) + BusStatus();
+}
+
+// A 32-byte data-flash page with `word` big-endian at `position`.
+inline Bytes PageWithWord(int position, unsigned word, int size = 32) {
+  Bytes page(static_cast<std::size_t>(size), 0);
+  page[static_cast<std::size_t>(position)] = static_cast<uint8_t>(word >> 8);
+  page[static_cast<std::size_t>(position) + 1] = static_cast<uint8_t>(word & 0xFF);
+  return page;
+}
 
 }  // namespace tester::trace
