@@ -84,13 +84,14 @@ TesterConfig& SingleSite::Config() {
 int32_t SingleSite::AttachLinkpod(std::string& sLinkpodID) {
   Status status = 0;
   Status board = 0;
-  const bool opened = AttachStation(station_, parts_.control, board, [&] {
+  const Attached attached = AttachStation(station_, parts_.control, board, [&] {
     parts_.linkpod.SetGaugeControl(&parts_.control);
     status = parts_.linkpod.ReadAdapterId(sLinkpodID);
     parts_.linkpod.SetGaugeControl(nullptr);
     station_.adapter_id = sLinkpodID;
+    return true;
   });
-  return opened ? status : -1;
+  return attached == Attached::kNoAdapter ? -1 : status;
 }
 
 int32_t SingleSite::DetachLinkpod(const std::string& /*sLinkpodName*/) {

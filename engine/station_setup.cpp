@@ -15,13 +15,13 @@ Status StartUpStation(Station& station) {
   return status;
 }
 
-bool AttachStation(Station& station, GaugeControl& control, Status& board,
-                   const std::function<void()>& identify) {
+Attached AttachStation(Station& station, GaugeControl& control, Status& board,
+                       const std::function<bool()>& identify) {
   station.link.BindGaugeControl(&control);
-  if (station.link.OpenFirstAdapter(&station.adapter_id) != kTrue) return false;
-  if (identify) identify();
+  if (station.link.OpenFirstAdapter(&station.adapter_id) != kTrue) return Attached::kNoAdapter;
+  if (identify && !identify()) return Attached::kSkipped;
   board = StartUpStation(station);
-  return true;
+  return Attached::kStarted;
 }
 
 std::string DefaultStationIni(const std::string& program_folder, const std::string& exe_name) {

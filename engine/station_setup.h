@@ -22,11 +22,13 @@ Status StartUpStation(Station& station);
 
 // Bringing a station up on `control`, as every front end does: bind the link, open the
 // first free adapter (its identifier, the first listed, becomes station.adapter_id), run
-// `identify` when given (the automation object reads the adapter's identifier there), then
-// StartUpStation, whose status goes into `board`. False when no adapter opens; nothing
-// else happens then.
-bool AttachStation(Station& station, GaugeControl& control, Status& board,
-                   const std::function<void()>& identify = {});
+// `identify` when given (the automation object reads the adapter's identifier there; the
+// batch finds the station's place and file, and answers false for a station it skips),
+// then StartUpStation, whose status goes into `board`. Nothing else happens after an
+// adapter that does not open, or an `identify` that answers false.
+enum class Attached { kNoAdapter, kSkipped, kStarted };
+Attached AttachStation(Station& station, GaugeControl& control, Status& board,
+                       const std::function<bool()>& identify = {});
 
 // The station file a station uses when none was set: the program's own ".ini" in the
 // application folder (folder + "/" + executable name + ".ini").

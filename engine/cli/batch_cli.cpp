@@ -124,10 +124,11 @@ public:
 private:
   std::unique_ptr<GaugeControl> MakeControl(int ordinal);
   void SetUpStations();
-  // The station on the adapter `control` has just opened; null when it is skipped (the
+  // Brings up the station on the first free adapter of `control` (the `opened`-th). Null
+  // when no adapter is free (`control` is left as it was) or the station is skipped (the
   // control, still holding its adapter, is then kept in held_).
-  std::unique_ptr<BatchStation> SetUpStation(std::unique_ptr<GaugeControl> control,
-                                             const std::string& adapter, int opened);
+  std::unique_ptr<BatchStation> SetUpStation(std::unique_ptr<GaugeControl>& control,
+                                             int opened);
   bool LoadStation(BatchStation& s, const std::string& label);
   void StartSerials();
   void RunRounds();
@@ -162,43 +163,49 @@ void Batch::SetUpStations() {
   out_ << count << " adapter(s) on the jig\n";
   for (int opened = 1; opened <= count; ++opened) {
     if (!control) control = MakeControl(opened);
-    int32_t listed = 0;
-    const std::string adapter = FirstListedAdapter(*control, listed);
-    // Listed first is free unless every adapter is held (by another program).
-    if (listed <= 0 || control->OpenAdapter(adapter) == -1) {
+    std::unique_ptr<BatchStation> station = SetUpStation(control, opened);
+    if (station) {
+      stations_.push_back(std::move(station));
+    } else if (control) {
+      // Listed first is free unless every adapter is held (by another program).
       out_ << "No free adapter for the remaining " << count - opened + 1
            << " station(s): held by another program\n";
       break;
     }
-    std::unique_ptr<BatchStation> station = SetUpStation(std::move(control), adapter, opened);
-    if (station) stations_.push_back(std::move(station));
   }
   if (stations_.empty()) throw StartError{"no station to test: see the lines above"};
 }
 
-std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl> control,
-                                                  const std::string& adapter, int opened) {
-  std::optional<JigPlace> place;
-  if (backend_.describe) place = backend_.describe(*control);
+std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl>& control,
+                                                  int opened) {
   auto s = std::make_unique<BatchStation>();
-  s->number = place ? place->adapter_index + 1 : opened;
-  const std::string file = StationFileName(s->number);
-  const std::string label = "Station " + std::to_string(s->number) + " (adapter " + adapter + ")";
-  if (!std::filesystem::is_regular_file(NativePath(JoinProgramPath(folder_, file)))) {
+  s->station = std::make_unique<Station>(pump_, dialogs_, folder_);
+  std::optional<JigPlace> place;
+  std::string file, label;
+  Status board = 0;
+  const Attached attached = AttachStation(*s->station, *control, board, [&] {
+    if (backend_.describe) place = backend_.describe(*control);
+    s->number = place ? place->adapter_index + 1 : opened;
+    file = StationFileName(s->number);
+    label = "Station " + std::to_string(s->number) + " (adapter " + s->station->adapter_id + ")";
+    return std::filesystem::is_regular_file(NativePath(JoinProgramPath(folder_, file)));
+  });
+  if (attached == Attached::kNoAdapter) {
+    s->station->link.BindGaugeControl(nullptr);
+    return nullptr;  // `control` stays with the caller: no adapter was free
+  }
+  if (attached == Attached::kSkipped) {
     out_ << label << ": no station file " << file << ", skipped\n";
+    s->station->link.BindGaugeControl(nullptr);
     held_.push_back(std::move(control));
     return nullptr;
   }
+  s->control = std::move(control);
   if (!args_.runs && !place) {
     throw StartError{"the gauge backend cannot tell how many packs a station has: "
                      "give --runs N"};
   }
   s->runs = args_.runs ? *args_.runs : place->queue_length;
-  s->control = std::move(control);
-  s->station = std::make_unique<Station>(pump_, dialogs_, folder_);
-  s->station->link.BindGaugeControl(s->control.get());
-  s->station->adapter_id = adapter;
-  const Status board = StartUpStation(*s->station);
   if (board != 0) {
     err_ << "ardentis: " << label << ": calibration board start-up returned " << board << "\n";
   }

@@ -54,7 +54,7 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
   HeadlessDialogs dialogs(err, kProgramTitle);
   Station station(pump, dialogs, program_folder);
   Status board = 0;
-  if (!AttachStation(station, control, board)) {
+  if (AttachStation(station, control, board) == Attached::kNoAdapter) {
     err << LoadMessage(kMsgAdapterNotFound) << "\n";
     return kExitCannotStart;
   }
