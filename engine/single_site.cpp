@@ -143,7 +143,9 @@ void SingleSite::RunNow() {
 void SingleSite::SetIniFile(const std::string& sIniFileToUse) { Config().IniFile = sIniFileToUse; }
 
 int32_t SingleSite::InitCacheFromSetup() {
-  setup_refused_ = false;
+  // A set-up that throws (a station file that cannot be read) leaves settings nobody chose:
+  // no run until one succeeds.
+  setup_refused_ = true;
   const Status status = tester::InitCacheFromSetup(
       station_, Config(), parts_.reports,
       DefaultStationIni(parts_.program_folder, parts_.exe_name));

@@ -32,8 +32,9 @@ inline constexpr int kInvokerIntervalMs = 10;
 // Execute while a start is already waiting (or synchronously during a run): refused, no run
 // and no completion report (a second run on the same gauge would interleave its transfers).
 inline constexpr int32_t kExecuteRefusedBusy = -2;
-// Execute after an InitCacheFromSetup that refused the station's settings (or before any
-// set-up succeeded after such a refusal): refused, no run and no completion report.
+// Execute after an InitCacheFromSetup that refused the station's settings or failed (a
+// station file that cannot be read), until one succeeds: refused, no run and no completion
+// report.
 inline constexpr int32_t kExecuteRefusedSetup = -3;
 
 // What the object works with; all references outlive it.
@@ -116,7 +117,7 @@ private:
   bool running_ = false;
   bool pending_ = false;
   bool quit_pending_ = false;
-  bool setup_refused_ = false;  // the last set-up refused the station's settings
+  bool setup_refused_ = false;  // the last set-up refused the station's settings or failed
   TimerId invoker_ = kNoTimer;  // the armed invoker timer, if any
 };
 

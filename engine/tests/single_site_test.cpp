@@ -225,6 +225,7 @@ TEST_F(SingleSiteTest, UnreadableSettingsFileIsAnErrorOfTheCall) {
   std::filesystem::create_directory(folder.File("folder.ini"));
   site->SetIniFile(folder.File("folder.ini"));
   EXPECT_THROW(site->InitCacheFromSetup(), ComponentError);
+  EXPECT_EQ(site->Execute(true), kExecuteRefusedSetup) << "no run with settings nobody chose";
 }
 
 // The demo station file with one line replaced; the file's text.
