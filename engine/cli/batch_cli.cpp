@@ -12,11 +12,11 @@
 #include "common/station_state.h"
 #include "components/tester_config_store.h"
 #include "engine/cli/batch_table.h"
-#include "engine/station.h"
 #include "engine/cli/station_cli.h"
+#include "engine/run_sequence.h"
+#include "engine/station.h"
 #include "engine/station_setup.h"
 #include "engine/version.h"
-#include "engine/run_sequence.h"
 #include "platform/headless_dialogs.h"
 #include "platform/paths.h"
 
@@ -89,7 +89,6 @@ struct BatchStation {
     if (station) station->link.ReleaseGaugeControl();
   }
 };
-
 
 std::string StationFileName(int number) { return "Station" + std::to_string(number) + ".ini"; }
 

@@ -8,17 +8,16 @@
 #include "common/station_state.h"
 #include "components/tester_config_store.h"
 #include "engine/cli/run_json.h"
-#include "engine/station.h"
 #include "engine/cli/station_cli.h"
+#include "engine/run_sequence.h"
+#include "engine/station.h"
 #include "engine/station_setup.h"
 #include "engine/version.h"
-#include "engine/run_sequence.h"
 #include "platform/headless_dialogs.h"
 #include "platform/replay_verdict.h"
 
 namespace tester {
 namespace {
-
 
 // What a console run prints as it goes: status lines and the station's title. The serial
 // proposal stands; the verdict is read from the station's state afterwards.
@@ -33,7 +32,6 @@ public:
 private:
   std::ostream& out_;
 };
-
 
 // Moves NextSerialNumber past the number a run wrote; false when the file refused.
 bool AdvanceSerial(TesterConfig& config, const CompletionReport& report, std::ostream& err) {
