@@ -121,7 +121,8 @@ void SingleSite::ScheduleRun() {
       [this] {
         invoker_ = kNoTimer;
         pending_ = false;
-        RunNow();
+        // A set-up refused since the start was asked for: that start is dropped.
+        if (!setup_refused_) RunNow();
       },
       TimerKind::kOneShot);
 }
