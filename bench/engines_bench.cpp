@@ -30,7 +30,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +43,7 @@
 #include "platform/automation/automation_error.h"
 #include "platform/automation/single_site_client.h"
 #include "testing/demo_home.h"
+#include "testing/bench_clock.h"
 
 namespace tester {
 namespace {
@@ -65,18 +65,6 @@ constexpr int kRunTimeoutMs = 120'000;
 constexpr int kRunTailMs = 500;
 // First serial number the bench hands out.
 constexpr int32_t kFirstSerial = 5000;
-
-int64_t WallMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// CPU time (user + system) of this process so far, in microseconds.
-int64_t OwnCpuMicros() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<int64_t>(t.tv_sec) * 1'000'000 + t.tv_nsec / 1000;
-}
 
 double Percent(double part, double whole) { return whole > 0 ? 100.0 * part / whole : 0.0; }
 
@@ -253,12 +241,12 @@ public:
   void CurrentStatus(const std::string&, int32_t) override {}
   void RequestSerialNo(int32_t& nSerial) override { nSerial = next_serial_++; }
   void Completed(const CompletionReport& r, const RunRecord&) override {
-    completion = Completion{WallMicros(), r.sSerial, r.nErrCode, r.nExtErrCode, {}};
+    completion = Completion{test::WallMicros(), r.sSerial, r.nErrCode, r.nExtErrCode, {}};
     on_done_();
   }
   void SetWindowTitle(const std::string&) override {}
   void EngineEnded(const std::string& reason) override {
-    if (!completion) completion = Completion{WallMicros(), "", -1, -1, reason};
+    if (!completion) completion = Completion{test::WallMicros(), "", -1, -1, reason};
     on_done_();
   }
 
@@ -383,7 +371,7 @@ bool Bench::StartUp() {
       "TESTER_BUS=sim:" + scratch_.jig,
       "TESTER_TRACE=" + scratch_.traces + "/t{pid}",
   };
-  const int64_t begin = WallMicros();
+  const int64_t begin = test::WallMicros();
   try {
     for (int slot = 0; slot < kStations; ++slot) {
       Engine e;
@@ -395,22 +383,22 @@ bool Bench::StartUp() {
       e.pid = e.client->ProcessId();
       engines_.push_back(std::move(e));
     }
-    spawn_ms_ = (WallMicros() - begin) / 1000.0;
+    spawn_ms_ = (test::WallMicros() - begin) / 1000.0;
     for (int slot = 0; slot < kStations; ++slot) {
       Engine& e = engines_[slot];
-      int64_t t0 = WallMicros();
+      int64_t t0 = test::WallMicros();
       e.attach = e.client->AttachLinkpod(e.adapter);
-      e.attach_ms = (WallMicros() - t0) / 1000.0;
-      t0 = WallMicros();
+      e.attach_ms = (test::WallMicros() - t0) / 1000.0;
+      t0 = test::WallMicros();
       e.client->SetIniFile(scratch_.home + "/BenchStation" + std::to_string(slot + 1) + ".ini");
       e.init = e.client->InitCacheFromSetup();
-      e.init_ms = (WallMicros() - t0) / 1000.0;
+      e.init_ms = (test::WallMicros() - t0) / 1000.0;
     }
   } catch (const AutomationError& error) {
     std::fprintf(stderr, "start-up: %s\n", error.what());
     return false;
   }
-  startup_wall_ms_ = (WallMicros() - begin) / 1000.0;
+  startup_wall_ms_ = (test::WallMicros() - begin) / 1000.0;
   bool ok = true;
   for (Engine& e : engines_) {
     e.memory = ReadMemory(e.pid);
@@ -439,7 +427,7 @@ bool Bench::StartRun(Engine& e) {
 bool Bench::RunAlone() {
   Engine& e = engines_.front();
   const double cpu0 = ProcessCpuMs(e.pid);
-  const int64_t begin = WallMicros();
+  const int64_t begin = test::WallMicros();
   if (!StartRun(e)) return false;
   waiting_ = [&e] { return e.events->completion.has_value(); };
   ServeUntil(loop_, waiting_, kRunTimeoutMs);
@@ -475,15 +463,15 @@ bool Bench::RunSideBySide() {
   std::vector<double> cpu0;
   for (const Engine& e : engines_) cpu0.push_back(ProcessCpuMs(e.pid));
   const MachineTicks machine0 = ReadMachineTicks();
-  const int64_t own0 = OwnCpuMicros();
-  const int64_t begin = WallMicros();
+  const int64_t own0 = test::CpuMicros();
+  const int64_t begin = test::WallMicros();
   std::vector<int64_t> started(engines_.size(), 0);
   bool ok = true;
   for (std::size_t i = 0; i < engines_.size(); ++i) {
     ok = StartRun(engines_[i]) && ok;
-    started[i] = WallMicros();
+    started[i] = test::WallMicros();
   }
-  stagger_ms_ = (WallMicros() - begin) / 1000.0;
+  stagger_ms_ = (test::WallMicros() - begin) / 1000.0;
   waiting_ = [this] {
     return std::all_of(engines_.begin(), engines_.end(),
                        [](const Engine& e) { return e.events->completion.has_value(); });
@@ -502,7 +490,7 @@ bool Bench::RunSideBySide() {
     engine_cpu_ms_ += ProcessCpuMs(e.pid) - cpu0[i];
   }
   together_ms_ = (last - begin) / 1000.0;
-  own_cpu_ms_ = (OwnCpuMicros() - own0) / 1000.0;
+  own_cpu_ms_ = (test::CpuMicros() - own0) / 1000.0;
   const MachineTicks machine1 = ReadMachineTicks();
   machine_busy_percent_ =
       Percent(static_cast<double>(machine1.busy - machine0.busy),

@@ -27,7 +27,6 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +50,7 @@
 #include "sim/jig.h"
 #include "testing/demo_home.h"
 #include "testing/jig_station.h"
+#include "testing/bench_clock.h"
 
 namespace tester {
 namespace {
@@ -90,18 +90,6 @@ constexpr BenchTarget kTargets[] = {
     {3, "700.1.05", 2, 4, 3, 20, true, true, 2, 3000},
 };
 
-// CPU time (user + system) of this process so far, in microseconds.
-int64_t CpuMicros() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<int64_t>(t.tv_sec) * 1'000'000 + t.tv_nsec / 1000;
-}
-
-int64_t WallMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Forwards everything to the real pump and counts what the run asked of it: the
 // milliseconds of every wait, the real time those waits took, and the events served.
 // The wire time of the transfers is counted with the real time the pump took for it.
@@ -113,9 +101,9 @@ public:
   void WaitMs(int64_t ms) override {
     ++waits;
     asked_ms += std::max<int64_t>(ms, 0);
-    const int64_t start = WallMicros();
+    const int64_t start = test::WallMicros();
     inner_.WaitMs(ms);
-    waited_us += WallMicros() - start;
+    waited_us += test::WallMicros() - start;
   }
   void PumpOnce() override {
     ++pumps;
@@ -123,9 +111,9 @@ public:
   }
   void Elapse(int64_t micros) override {
     wire_us += micros;
-    const int64_t start = WallMicros();
+    const int64_t start = test::WallMicros();
     inner_.Elapse(micros);
-    wire_real_us += WallMicros() - start;
+    wire_real_us += test::WallMicros() - start;
   }
   CivilDate Today() const override { return inner_.Today(); }
   TimerId StartTimer(int64_t ms, std::function<void()> call, TimerKind kind) override {
@@ -155,7 +143,7 @@ struct Snapshot {
   int64_t wire_real_us = 0;  // real time slept for it
 
   static Snapshot Take(const CountingPump& pump) {
-    return Snapshot{WallMicros(), CpuMicros(), pump.asked_ms,     pump.waited_us,
+    return Snapshot{test::WallMicros(), test::CpuMicros(), pump.asked_ms,     pump.waited_us,
                     pump.waits,   pump.wire_us, pump.wire_real_us};
   }
 };

@@ -1,7 +1,6 @@
 // Measures one load of the station settings from a Config.ini that carries a 10 MB comment
 // line (a pasted log, say): CPU time per load. The file must be read and split once per
 // load, not once per key. Target: below 0.5 s of CPU per load on the development machine.
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,20 +9,12 @@
 #include <string>
 
 #include "gauge/station_settings.h"
+#include "testing/bench_clock.h"
 
 namespace {
 
 constexpr std::size_t kCommentBytes = 10'000'000;
 constexpr int kLoads = 3;
-
-int64_t CpuMicros() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto micros = [](const timeval& t) {
-    return static_cast<int64_t>(t.tv_sec) * 1'000'000 + t.tv_usec;
-  };
-  return micros(usage.ru_utime) + micros(usage.ru_stime);
-}
 
 }  // namespace
 
@@ -37,9 +28,9 @@ int main() {
          << "[800D]\nCOMMANDSET=1\n";
   }
   tester::StationSettings settings;
-  const int64_t start = CpuMicros();
+  const int64_t start = tester::test::CpuMicros();
   for (int i = 0; i < kLoads; ++i) tester::LoadStationSettings(settings, folder.string(), "800.1.02");
-  const double per_load_s = static_cast<double>(CpuMicros() - start) / kLoads / 1e6;
+  const double per_load_s = static_cast<double>(tester::test::CpuMicros() - start) / kLoads / 1e6;
   std::filesystem::remove_all(folder);
   std::printf("Config.ini with a %zu-byte comment line: %.3f s CPU per settings load (%d loads)\n",
               kCommentBytes, per_load_s, kLoads);

@@ -1,7 +1,6 @@
 // Measures real-time waits on the Qt event pump: how far each 1 s wait overshoots and how
 // much CPU time the waiting costs. A wait must sleep in the event loop, not spin.
 // Targets: median overshoot below 2 ms, CPU below 1 % of the time waited.
-#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "platform/qt/qt_event_pump.h"
+#include "testing/bench_clock.h"
 
 namespace {
 
@@ -17,16 +17,6 @@ namespace {
 constexpr int64_t kWaitMs = 1000;
 // Waits measured unless the command line asks for another count.
 constexpr int kDefaultRepeats = 10;
-
-// CPU time (user + system) of this process so far, in microseconds.
-int64_t CpuMicros() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto micros = [](const timeval& t) {
-    return static_cast<int64_t>(t.tv_sec) * 1'000'000 + t.tv_usec;
-  };
-  return micros(usage.ru_utime) + micros(usage.ru_stime);
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -44,11 +34,11 @@ int main(int argc, char** argv) {
   int64_t cpu_total_us = 0;
   int64_t wall_total_us = 0;
   for (int i = 0; i < repeats; ++i) {
-    const int64_t cpu_before = CpuMicros();
+    const int64_t cpu_before = tester::test::CpuMicros();
     const int64_t start = pump.Now();
     pump.WaitMs(kWaitMs);
     const int64_t waited = pump.Now() - start;
-    cpu_total_us += CpuMicros() - cpu_before;
+    cpu_total_us += tester::test::CpuMicros() - cpu_before;
     wall_total_us += waited;
     overshoot_ms.push_back(static_cast<double>(waited - kWaitMs * tester::kMicrosPerMs) / 1000.0);
     std::printf("wait %2d: %8.3f ms (overshoot %6.3f ms)\n", i + 1, waited / 1000.0,
