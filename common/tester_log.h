@@ -1,6 +1,7 @@
 #pragma once
-// The result log: one line per completed run. The log owns its file, format and display;
+// The result log: one entry per completed run. The log owns its file, format and display;
 // the programs only size it and add results.
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -9,6 +10,8 @@
 #include "common/status_codes.h"
 
 namespace tester {
+
+struct RunRecord;
 
 // The one station name of the stand-alone engine.
 inline constexpr std::string_view kStandaloneStationName = "Station01";
@@ -21,10 +24,12 @@ public:
   // (`names` may hold more entries than `count`).
   virtual void InitStations(std::span<const std::string> names, int16_t count) = 0;
 
-  // After every completed run. Returns an error text, empty = success.
+  // After every completed run: the completion's values and, when the completion carried one,
+  // the run's whole record (nullptr otherwise). Returns an error text, empty = success; a
+  // log that cannot store the entry says so here and never loses it silently.
   virtual std::string AddToLog(const std::string& sStationName, const std::string& sSerial,
                                Status nErrCode, Status nExtErrCode, const std::string& sLogFile,
-                               const std::string& sCustomLogStr) = 0;
+                               const std::string& sCustomLogStr, const RunRecord* record) = 0;
 };
 
 }  // namespace tester

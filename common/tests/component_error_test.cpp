@@ -19,6 +19,8 @@ public:
   void SetStart(int32_t) override {}
   void NextSerial(int32_t&) override { throw ComponentError("serial store unavailable"); }
   std::string SerialConfigError() override { return "serial store unavailable"; }
+  void SetRequester(const std::string&, const std::string&) override {}
+  std::string RecordFate(int32_t, SerialFate) override { return "serial store unavailable"; }
 };
 
 TEST(ComponentError, CarriesDescriptionToTheCallSite) {

@@ -30,6 +30,8 @@ public:
     n = next++;
   }
   std::string SerialConfigError() override { return ""; }
+  void SetRequester(const std::string&, const std::string&) override {}
+  std::string RecordFate(int32_t, SerialFate) override { return ""; }
 
   std::vector<int32_t> starts;
   int32_t next = 500;
