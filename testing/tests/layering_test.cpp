@@ -59,7 +59,8 @@ const std::vector<Layer>& Layers() {
 }
 
 // A layer's front ends: its windows (ui/) and console verbs (cli/). They may use Qt and
-// the Qt side of platform/; nothing but the programs and their own tests includes them.
+// the Qt side of platform/; nothing but the programs, their own tests and the front ends of
+// the same kind on the layers above includes them.
 const std::vector<std::string> kFrontEnds = {"ui", "cli"};
 const std::vector<std::string> kFrontEndPlatform = {"platform/qt", "platform/automation",
                                                     "platform/bus"};
@@ -181,9 +182,14 @@ std::vector<std::string> AllowedFor(const std::string& zone) {
   if (const Layer* layer = FindLayer(zone)) return layer->below;
   const std::string owner = FrontEndOwner(zone);
   if (!owner.empty()) {
-    std::vector<std::string> allowed = FindLayer(owner)->below;
+    const std::vector<std::string>& below = FindLayer(owner)->below;
+    std::vector<std::string> allowed = below;
     allowed.push_back(owner);
     allowed.insert(allowed.end(), kFrontEndPlatform.begin(), kFrontEndPlatform.end());
+    // A window may embed the windows of the layers below its own (the result log's view,
+    // the global configuration editor, the target chooser, the configuration window).
+    const std::string end = zone.substr(owner.size() + 1);
+    for (const std::string& layer : below) allowed.push_back(layer + "/" + end);
     return allowed;
   }
   std::vector<std::string> layers;
