@@ -139,7 +139,7 @@ void Controller::IssueSerialNumber(int i, int32_t& nSerial) {
   nSerial = next;
   issued_[i].push_back(next);
   rows_[i].serial = std::to_string(next);
-  if (view_) view_->StationStatus(i, rows_[i].step);
+  if (view_) view_->RowChanged(i);
 }
 
 void Controller::StationCompleted(int i, const CompletionReport& report,

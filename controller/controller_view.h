@@ -17,6 +17,8 @@ public:
   virtual void StateChanged() {}
   // Station `station` reported a status (its row shows it now).
   virtual void StationStatus(int /*station*/, const std::string& /*status*/) {}
+  // Station `station`'s row changed otherwise (a serial number was issued to it).
+  virtual void RowChanged(int /*station*/) {}
   // Station `station` completed (or was completed by the controller: engine gone, time
   // limit); its row holds the verdict now.
   virtual void StationCompleted(int /*station*/, const CompletionReport& /*report*/,

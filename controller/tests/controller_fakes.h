@@ -37,6 +37,10 @@ public:
   int32_t int_read_result = 0, ext_read_result = 0;
   int32_t set_temp_result = 0;
   std::string vti_result;
+  // When set, a started run goes by itself on this clock: a status, a serial number, and
+  // a completion with auto_err 100 ms later.
+  EventPump* clock = nullptr;
+  int32_t auto_err = 0;
   // Record.
   std::string ini_file;
   int executes = 0, quits = 0, inits = 0;
@@ -73,6 +77,13 @@ public:
   int32_t Execute(std::optional<bool>) override {
     ++executes;
     if (execute_throws) throw ComponentError("engine gone");
+    if (clock && execute_result == 0) {
+      clock->StartTimer(100, [this] {
+        Status("Power Up...");
+        const int32_t serial = AskSerial();
+        Complete(auto_err, 0, auto_err == 0 ? std::to_string(serial) : "0");
+      }, TimerKind::kOneShot);
+    }
     return execute_result;
   }
   void SetIniFile(const std::string& sIniFileToUse) override { ini_file = sIniFileToUse; }
