@@ -1,6 +1,8 @@
 // gangwright: the multi-station controller: the operator's window, or --headless.
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QListWidget>
 
 #include <iostream>
 #include <memory>
@@ -13,7 +15,12 @@
 #include "controller/cli/standin_components.h"
 #include "controller/controller_settings.h"
 #include "engine/version.h"
+#include "controller/controller.h"
+#include "controller/controller_texts.h"
+#include "controller/ui/frm_main.h"
+#include "controller/ui/frm_splash.h"
 #include "platform/paths.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_pump.h"
 
 namespace {
@@ -68,10 +75,59 @@ int RunHeadlessVerb(const QCommandLineParser& parser, const QCommandLineOption& 
   return tester::RunHeadless(world, *args, std::cout, std::cerr);
 }
 
+// The operator's window. Exit status 2 when start-up failed.
+int RunWindow(const std::string& folder) {
+  tester::QtEventPump pump;
+  tester::QtDialogs dialogs(tester::kControllerTitle);
+  tester::ClientEngineFactory engines{tester::EngineStart{}};
+  Components components;
+  // Stand-in display of the result log until components/ has its own.
+  auto* log_view = new QListWidget;
+  log_view->addItem("Result log of this session");
+  components.log.on_entry = [log_view](const std::string& line) {
+    log_view->addItem(QString::fromStdString(line));
+    log_view->scrollToBottom();
+  };
+  tester::frmMain window(pump, dialogs, log_view);
+  dialogs.SetParent(&window);
+  tester::ControllerParts parts{pump,
+                                dialogs,
+                                engines,
+                                components.serials,
+                                components.log,
+                                components.reminder,
+                                folder,
+                                tester::LoadControllerSettings(folder)};
+  tester::Controller controller(parts, &window);
+  window.Attach(controller, folder);
+  tester::ShowMainWithSplash(window, pump);
+  QApplication::exec();
+  return controller.StartupFailed() ? 2 : 0;
+}
+
+// The window needs a display; help, version and the console verbs do not.
+bool NeedsDisplay(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word.empty() || word[0] != '-') return false;  // a verb
+    if (word == "--headless" || word == "-h" || word == "--help" || word == "-v" ||
+        word == "--version") {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  std::unique_ptr<QCoreApplication> application;
+  if (NeedsDisplay(argc, argv)) {
+    application = std::make_unique<QApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  QCoreApplication& app = *application;
   tester::SetProgramIdentity("gangwright", tester::SoftwareVersion().c_str());
   QCommandLineParser parser;
   tester::PrepareParser(parser, kDescription);
@@ -90,6 +146,5 @@ int main(int argc, char** argv) {
   if (parser.isSet(runs) || parser.isSet(vti)) {
     return tester::UsageError(parser, "--runs and --vti-from-files go with --headless");
   }
-  std::cerr << "gangwright: the window is not part of this build yet; use --headless\n";
-  return 2;
+  return RunWindow(folder);
 }

@@ -90,6 +90,7 @@ bool Controller::Load() {
 bool Controller::Fail(const std::string& message) {
   bStartupFailed_ = true;
   startup_message_ = message;
+  cmdStartEnabled_ = false;  // the window closes; nothing starts meanwhile
   dialogs_.ShowMessage(message);
   if (view_) view_->StartupFailed();
   tmrClose_ = pump_.StartTimer(

@@ -4,7 +4,7 @@
 
 #include "common/status_codes.h"
 #include "controller/controller_texts.h"
-#include "controller/tests/controller_fakes.h"
+#include "controller/tests/controller_fixture.h"
 
 namespace tester::test {
 namespace {

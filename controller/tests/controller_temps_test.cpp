@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controller/controller_texts.h"
-#include "controller/tests/controller_fakes.h"
+#include "controller/tests/controller_fixture.h"
 
 namespace tester::test {
 namespace {
