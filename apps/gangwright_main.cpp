@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "apps/command_line.h"
-#include "controller/cli/client_engines.h"
 #include "controller/cli/headless.h"
 #include "controller/cli/standin_components.h"
-#include "controller/controller_settings.h"
-#include "engine/version.h"
 #include "controller/controller.h"
+#include "controller/controller_settings.h"
 #include "controller/controller_texts.h"
 #include "controller/ui/frm_main.h"
 #include "controller/ui/frm_splash.h"
+#include "engine/version.h"
+#include "platform/automation/client_engine_factory.h"
 #include "platform/paths.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_pump.h"

@@ -28,12 +28,12 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_factory.h"
 #include "common/reminder.h"
 #include "common/serial_counter.h"
 #include "common/tester_log.h"
 #include "controller/controller_settings.h"
 #include "controller/controller_view.h"
-#include "controller/engine_factory.h"
 #include "controller/station_row.h"
 #include "controller/station_slot.h"
 #include "platform/dialogs.h"

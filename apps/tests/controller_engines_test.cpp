@@ -17,10 +17,10 @@
 
 #include "apps/tests/engine_jig.h"
 #include "common/status_codes.h"
-#include "controller/cli/client_engines.h"
 #include "controller/cli/standin_components.h"
 #include "controller/controller.h"
 #include "controller/stored_references.h"
+#include "platform/automation/client_engine_factory.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/virtual_clock.h"
 #include "testing/qt_app.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "common/engine_factory.h"
 #include "common/reminder.h"
 #include "common/serial_counter.h"
 #include "common/tester_log.h"
 #include "controller/controller_settings.h"
-#include "controller/engine_factory.h"
 #include "platform/event_pump.h"
 
 namespace tester {

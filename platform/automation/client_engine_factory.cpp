@@ -1,4 +1,4 @@
-#include "controller/cli/client_engines.h"
+#include "platform/automation/client_engine_factory.h"
 
 namespace tester {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Where the controller's engines come from: the programs start `ardentis --automation`
+// Where a controller's engines come from: the programs start `ardentis --automation`
 // processes, the tests make fakes. Each engine reports to the StationEvents it was made
 // with, which names its station.
 #include <memory>

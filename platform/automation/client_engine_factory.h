@@ -4,7 +4,7 @@
 // station's StationEvents. The calls wait by serving the Qt event loop.
 #include <memory>
 
-#include "controller/engine_factory.h"
+#include "common/engine_factory.h"
 #include "platform/automation/single_site_client.h"
 
 namespace tester {
