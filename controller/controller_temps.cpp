@@ -80,7 +80,8 @@ void Controller::TempWatchCycle() {
 void Controller::CheckTempTolerance() {
   if (!bVTIRequired_) return;
   for (int i = 0; i < nNumBoards_; ++i) {
-    if (!table_[i].bITS) continue;
+    // A station whose engine has ended is out of the session: its reading is no more.
+    if (!table_[i].bITS || !table_[i].oEngine || engine_gone_[i]) continue;
     const float drift = std::fabs(table_[i].sngIntTemp - sngRefIntTemp_[i]);
     if (drift > sngTempTolerance_) {
       bTempBasedStop_ = true;

@@ -127,3 +127,18 @@ TEST_F(StartUp, WithCalibrationStartWaitsForTheReferenceValues) {
 
 }  // namespace
 }  // namespace tester::test
+
+namespace tester::test {
+namespace {
+
+TEST(ControllerSettings, TheRunTimeLimitComesFromGangwrightIni) {
+  ScratchFolder home("controller-settings");
+  EXPECT_EQ(LoadControllerSettings(home.Path()).run_time_limit_ms, 300'000);
+  home.Write("gangwright.ini", "[Runs]\nTimeLimitSeconds=45\n");
+  EXPECT_EQ(LoadControllerSettings(home.Path()).run_time_limit_ms, 45'000);
+  home.Write("gangwright.ini", "[Runs]\nTimeLimitSeconds=0\n");
+  EXPECT_EQ(LoadControllerSettings(home.Path()).run_time_limit_ms, 300'000);
+}
+
+}  // namespace
+}  // namespace tester::test

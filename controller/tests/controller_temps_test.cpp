@@ -79,6 +79,15 @@ TEST_F(Temperatures, SensorReadFailuresAreNamedAndAbortTheStart) {
             "Temperature check failed due to error reading temperature! Err code = 7");
 }
 
+TEST_F(Temperatures, AStationWhoseEngineEndedIsNoLongerRead) {
+  Ready();
+  Engine(1).End("engine process crashed");
+  Engine(1).int_read_result = 5;  // would abort every start if it were still asked
+  controller->Start();
+  EXPECT_EQ(controller->StationsBusy(), 2);
+  EXPECT_EQ(dialogs.Messages().back(), "The station's engine has ended : Station=Bay1");
+}
+
 TEST_F(Temperatures, AReferenceUpdateTakesTheBoardsTemperatureAsItsReference) {
   Ready();
   EXPECT_EQ(Engine(1).vti_calls.back(),
