@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "apps/ardentis_automation.h"
 #include "apps/command_line.h"
+#include "components/cli/password_cli.h"
 #include "engine/cli/batch_cli.h"
 #include "engine/cli/run_cli.h"
 #include "engine/cli/station_cli.h"
@@ -46,6 +49,9 @@ constexpr const char* kDescription = R"(Single-station engine of the battery-pac
                            on the virtual jig), serial numbers from one counter;
                            prints a line per run, then the results table; station
                            files are not changed; exit 0 when the batch ran
+    password               set the operator lock's password: the first line of stdin
+                           (at a terminal: asked twice, not echoed); stored as a salted
+                           hash in password.ini of the application folder
 
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
@@ -157,7 +163,7 @@ int main(int argc, char** argv) {
   tester::PrepareParser(parser, kDescription);
   const QCommandLineOption automation("automation", "Serve one station to the controller.");
   parser.addOption(automation);
-  parser.addPositionalArgument("verb", "run, settings, identify, survey or batch.",
+  parser.addPositionalArgument("verb", "run, settings, identify, survey, batch or password.",
                                "<verb> [options]");
   if (std::optional<int> exit = tester::ParseOrExit(parser, app.arguments())) return *exit;
 
@@ -211,6 +217,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> batch_words;
     if (line.parser.isSet(runs)) batch_words = {"--runs", line.parser.value(runs).toStdString()};
     return RunBatch(folder, batch_words, line.parser);
+  }
+  if (verb == "password") {
+    VerbLine line;
+    ParseVerb(line, verb, "Set the operator lock's password from standard input.", rest, {});
+    if (line.exit) return *line.exit;
+    return tester::RunPasswordVerb(folder, std::cin, isatty(STDIN_FILENO) != 0, std::cout,
+                                   std::cerr);
   }
   if (verb == "survey") {
     VerbLine line;
