@@ -163,6 +163,20 @@ TEST_F(ReaderTest, AFailedReadWritesNoFile) {
   }
 }
 
+TEST_F(ReaderTest, AFileErrorIsNamedAndEndsTheRead) {
+  Start(OneStation(kStation800));
+  const std::string folder = home.Scratch().Folder("taken.rom");  // a folder by that name
+  Form().EditImageFile(folder);
+  EXPECT_FALSE(reader->ReadDFImage());
+  const std::vector<std::string> shown = Messages();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].rfind(Msg(kMsgErrorWritingFile, folder + "\n"), 0), 0u) << shown[0];
+  EXPECT_EQ(shown[1], FormatStatus(kFailed + " ", kStatusImageFileUnreadable));
+  EXPECT_EQ(shown[2], kFailed);
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_FALSE(fs::exists(folder + ".sha256"));
+}
+
 TEST_F(ReaderTest, AnUnsupportedTargetOpensTheChooser) {
   home.Write("Targets", "\"450 gauge\",450.2.01\n");
   Start(OneStation(kStation800));
