@@ -35,10 +35,11 @@ std::optional<SerialFate> FateFromText(const QString& text) {
 
 QString FateValue(SerialFate fate) { return QString::fromUtf8(SerialFateText(fate).data()); }
 
-std::string UsedUp(const SerialRange& range) {
-  return "the serial numbers " + std::to_string(range.first) + " to " +
-         std::to_string(range.last) + " are used up: set a new range (gangwright serials "
-         "--first N --last M)";
+std::string UsedUp(const SerialRange& range, int64_t next) {
+  return "the next serial number " + std::to_string(next) + " is beyond the last of the range " +
+         std::to_string(range.first) + " to " + std::to_string(range.last) +
+         " (the range is used up, or the start was set past it): set a new range "
+         "(gangwright serials --first N --last M)";
 }
 
 }  // namespace
@@ -159,7 +160,7 @@ void SqliteSerialCounter::NextSerial(int32_t& n) {
   // The stored next is unused unless the file was edited by hand: checked all the same.
   const std::optional<int64_t> number = FirstUnused(std::max(row->next, row->range.first), error);
   if (!number) throw ComponentError(error);
-  if (*number > row->range.last) throw ComponentError(UsedUp(row->range));
+  if (*number > row->range.last) throw ComponentError(UsedUp(row->range, *number));
   QSqlQuery insert(db_.Database());
   if (!db_.Exec(insert,
                 "INSERT INTO serials (serial, seq, fate, station, run, issued_at) VALUES "
@@ -185,7 +186,7 @@ std::string SqliteSerialCounter::SerialConfigError() {
   if (!row) return error;
   const std::string problem = SerialRangeProblem(row->range);
   if (!problem.empty()) return problem;
-  if (row->next > row->range.last) return UsedUp(row->range);
+  if (row->next > row->range.last) return UsedUp(row->range, row->next);
   // The counter must be able to commit: a database that can be read but not written (a
   // read-only file or folder, a lock held elsewhere) fails here rather than at the first
   // number of a run.

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 
 #include "components/image_digest.h"
+#include "components/sqlite_serial_counter.h"
+#include "components/sqlite_tester_log.h"
 #include "engine/cli/run_cli.h"
 #include "engine/tests/station_run_fixture.h"
 #include "platform/profile.h"
@@ -37,10 +39,15 @@ protected:
     out.str("");
     err.str("");
     RunVerbArgs args{ini, "ardentis"};
-    return RunRunVerb(pump, backend, DemoFolder(), args, out, err);
+    // The stores live in a scratch folder: the demo folder is only read.
+    SqliteSerialCounter serials(stores->Path(), clock);
+    SqliteTesterLog log(stores->Path(), clock);
+    return RunRunVerb(pump, backend, DemoFolder(), args, {serials, log}, out, err);
   }
-  // A run of a fresh copy of the demo station file answered from `trace`.
+  // A run of a fresh copy of the demo station file answered from `trace`, on a fresh
+  // application folder's stores (the recorded run wrote serial 1).
   int Replay(const std::string& trace) {
+    stores = std::make_unique<TempDir>();
     std::filesystem::copy_file(DemoFolder() + "/Station1.ini", station_file(),
                                std::filesystem::copy_options::overwrite_existing);
     VirtualClock replay_clock;
@@ -63,6 +70,7 @@ protected:
   }
 
   TempDir dir;
+  std::unique_ptr<TempDir> stores = std::make_unique<TempDir>();
   TempDir locks;
   VirtualClock clock;
   std::unique_ptr<SimControl> control;
