@@ -235,6 +235,10 @@ void Batch::StartSerials() {
     seed = std::max(seed, s->config.NextSerialNumber);
     writes = writes || s->config.WriteSerialNumber != 0;
   }
+  // The log sizes itself for the batch's stations, in their order on the jig.
+  std::vector<std::string> names;
+  for (const auto& s : stations_) names.push_back("Station" + std::to_string(s->number));
+  stores_.log.InitStations(names, static_cast<int16_t>(names.size()));
   std::string problem = stores_.serials.SeedIfFresh(seed);
   if (problem.empty()) problem = stores_.serials.SerialConfigError();
   if (!problem.empty() && writes) {

@@ -1,0 +1,38 @@
+#include "components/result_columns.h"
+
+#include "common/rounding.h"
+
+namespace tester {
+
+const std::vector<std::string>& ResultColumnNames() {
+  static const std::vector<std::string> names = {
+      "Started",  "Station",   "Serial",  "Outcome", "Code",   "Ext. code", "Message",
+      "Target",   "Version",   "Duration (s)", "Adapter", "Socket", "Log file", "Custom"};
+  return names;
+}
+
+std::string DurationSeconds(int64_t ms) {
+  const int64_t tenths = RoundToInt64(static_cast<double>(ms) / 100.0);
+  const int64_t magnitude = tenths < 0 ? -tenths : tenths;
+  return std::string(tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+         std::to_string(magnitude % 10);
+}
+
+std::vector<std::string> ResultCells(const LoggedRun& run) {
+  return {run.started_at,
+          run.station,
+          run.serial,
+          std::string(OutcomeText(run.outcome)),
+          std::to_string(run.err_code),
+          std::to_string(run.ext_err_code),
+          run.message,
+          run.target,
+          run.version_text,
+          DurationSeconds(run.duration_ms),
+          run.adapter,
+          run.socket ? std::to_string(*run.socket + 1) : "",
+          run.log_file,
+          run.custom_log};
+}
+
+}  // namespace tester

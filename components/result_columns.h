@@ -1,0 +1,20 @@
+#pragma once
+// The columns of a logged run as the result log's display and its CSV export show them:
+// one list, so the window and the file never disagree.
+#include <string>
+#include <vector>
+
+#include "components/result_store.h"
+
+namespace tester {
+
+// Column headings, in order.
+const std::vector<std::string>& ResultColumnNames();
+
+// The cells of `run` under those headings.
+std::vector<std::string> ResultCells(const LoggedRun& run);
+
+// Milliseconds as seconds with one decimal ("8.8").
+std::string DurationSeconds(int64_t ms);
+
+}  // namespace tester
