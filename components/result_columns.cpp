@@ -11,6 +11,16 @@ const std::vector<std::string>& ResultColumnNames() {
   return names;
 }
 
+uint32_t OutcomeTint(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kPass: return 0xC8F0C8;
+    case RunOutcome::kFail: return 0xF6C3C3;
+    case RunOutcome::kError: return 0xF8DFA8;
+    case RunOutcome::kAborted: return 0xDCDCDC;
+  }
+  return 0xFFFFFF;
+}
+
 std::string DurationSeconds(int64_t ms) {
   const int64_t tenths = RoundToInt64(static_cast<double>(ms) / 100.0);
   const int64_t magnitude = tenths < 0 ? -tenths : tenths;
