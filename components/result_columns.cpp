@@ -21,6 +21,22 @@ uint32_t OutcomeTint(RunOutcome outcome) {
   return 0xFFFFFF;
 }
 
+std::string CsvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (i) line += ',';
+    const std::string& text = cells[i];
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+      line += text;
+      continue;
+    }
+    line += '"';
+    for (char c : text) line += c == '"' ? std::string("\"\"") : std::string(1, c);
+    line += '"';
+  }
+  return line + "\r\n";
+}
+
 std::string DurationSeconds(int64_t ms) {
   const int64_t tenths = RoundToInt64(static_cast<double>(ms) / 100.0);
   const int64_t magnitude = tenths < 0 ? -tenths : tenths;

@@ -19,6 +19,10 @@ std::vector<std::string> ResultCells(const LoggedRun& run);
 // amber ERROR (the station, not the pack), grey ABORTED.
 uint32_t OutcomeTint(RunOutcome outcome);
 
+// One CSV line of `cells` (RFC 4180: a field holding a comma, a quote or a line break is
+// quoted, quotes doubled), ended by CR LF.
+std::string CsvLine(const std::vector<std::string>& cells);
+
 // Milliseconds as seconds with one decimal ("8.8").
 std::string DurationSeconds(int64_t ms);
 

@@ -63,12 +63,8 @@ QJsonObject RunJson(const LoggedRun& run) {
 }
 
 void WriteCsv(const std::vector<LoggedRun>& runs, std::ostream& out) {
-  const auto line = [&out](const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << CsvField(cells[i]);
-    out << "\r\n";
-  };
-  line(ResultColumnNames());
-  for (const LoggedRun& run : runs) line(ResultCells(run));
+  out << CsvLine(ResultColumnNames());
+  for (const LoggedRun& run : runs) out << CsvLine(ResultCells(run));
 }
 
 void WriteYield(const std::vector<StationYield>& yields, std::ostream& out) {
@@ -76,19 +72,11 @@ void WriteYield(const std::vector<StationYield>& yields, std::ostream& out) {
   for (const StationYield& y : yields) {
     char percent[16];
     std::snprintf(percent, sizeof percent, "%.1f", 100.0 * y.Yield());
-    out << CsvField(y.station) << "," << y.first_runs << "," << y.passed << "," << percent
-        << "\r\n";
+    out << CsvLine({y.station, std::to_string(y.first_runs), std::to_string(y.passed), percent});
   }
 }
 
 }  // namespace
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
 
 std::optional<ResultsArgs> MakeResultsArgs(const std::string& since, const std::string& station,
                                            const std::string& outcome,

@@ -36,7 +36,4 @@ std::optional<ResultsArgs> MakeResultsArgs(const std::string& since, const std::
 int RunResultsVerb(ResultQuery& log, const ResultsArgs& args, std::ostream& out,
                    std::ostream& err);
 
-// One CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text);
-
 }  // namespace tester
