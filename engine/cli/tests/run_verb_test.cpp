@@ -205,5 +205,32 @@ TEST_F(RunVerbTest, BadGoldenImageCannotStart) {
   EXPECT_EQ(NextSerial(), "1");
 }
 
+// The largest number is written once; the run after it does not start rather than write a
+// number that wrapped round onto an earlier pack's, and neither does a run whose counter's
+// database is damaged.
+TEST_F(RunVerbTest, LargestSerialIsWrittenOnceAndNothingWrapsRound) {
+  ASSERT_TRUE(profile::WriteString(station_file(), "Serial", "NextSerialNumber", "2147483647"));
+  {
+    SqliteSerialCounter counter(stores->Path(), clock);
+    ASSERT_EQ(counter.SetRange({2147483600, 2147483647}), "");
+  }
+  ASSERT_EQ(Run(station_file()), 0) << err.str();
+  EXPECT_EQ(JsonObject().value("serial").toString(), "2147483647");
+  EXPECT_EQ(NextSerial(), "2147483647") << "no next number past the largest";
+  control->CloseLink();
+  EXPECT_EQ(Run(station_file()), 2);
+  EXPECT_NE(err.str().find("Error in configuration for serial number: the next serial number "
+                           "2147483648 is beyond the last of the range"),
+            std::string::npos)
+      << err.str();
+
+  std::ofstream(stores->File("serials.db"), std::ios::trunc) << std::string(4096, 'x');
+  std::filesystem::remove(stores->File("serials.db-wal"));
+  std::filesystem::remove(stores->File("serials.db-shm"));
+  control->CloseLink();
+  EXPECT_EQ(Run(station_file()), 2);
+  EXPECT_NE(err.str().find("damaged or is not a database"), std::string::npos) << err.str();
+}
+
 }  // namespace
 }  // namespace tester::runtest
