@@ -80,6 +80,18 @@ bool SqliteConnection::Exec(const QString& sql, std::string& error) {
   return true;
 }
 
+bool SqliteConnection::ApplySchema(const std::vector<QString>& statements, std::string& error) {
+  WriteTransaction transaction(*this);
+  if (!transaction.Error().empty()) {
+    error = transaction.Error();
+    return false;
+  }
+  for (const QString& sql : statements) {
+    if (!Exec(sql, error)) return false;
+  }
+  return transaction.Commit(error);
+}
+
 std::string SqliteConnection::Explain(const std::string& doing, const QString& driver_text) const {
   std::string cause;
   if (Mentions(driver_text, "not a database") || Mentions(driver_text, "malformed") ||

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace tester {
 
@@ -36,6 +37,10 @@ public:
   bool Exec(QSqlQuery& query, const QString& sql, std::initializer_list<QVariant> values,
             std::string& error);
   bool Exec(const QString& sql, std::string& error);
+
+  // Runs the `statements` that make the store's tables (CREATE ... IF NOT EXISTS) in one
+  // write transaction, so that two processes opening a fresh folder make them once.
+  bool ApplySchema(const std::vector<QString>& statements, std::string& error);
 
   // What a failed statement means to an engineer: the file, what was being done and
   // SQLite's own words, with the usual causes (damaged, read-only, locked, disk full) said

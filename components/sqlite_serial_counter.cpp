@@ -46,29 +46,17 @@ std::string UsedUp(const SerialRange& range, int64_t next) {
 
 SqliteSerialCounter::SqliteSerialCounter(const std::string& app_folder, const EventPump& clock)
     : clock_(clock), db_(NativePath(JoinProgramPath(app_folder, kSerialDatabaseFile)), kRole) {
-  if (db_.Ok()) CreateSchema(schema_error_);
+  open_error_ = db_.Error();
+  if (open_error_.empty()) CreateSchema(open_error_);
 }
 
 bool SqliteSerialCounter::CreateSchema(std::string& error) {
-  WriteTransaction transaction(db_);
-  if (!transaction.Error().empty()) {
-    error = transaction.Error();
-    return false;
-  }
-  for (const char* sql : kSchema) {
-    if (!db_.Exec(sql, error)) return false;
-  }
-  QSqlQuery query(db_.Database());
-  if (!db_.Exec(query,
-                "INSERT OR IGNORE INTO counter (id, first_serial, last_serial, next_serial) "
-                "VALUES (1, ?, ?, ?)",
-                {QVariant::fromValue<qint64>(kDefaultSerialRange.first),
-                 QVariant::fromValue<qint64>(kDefaultSerialRange.last),
-                 QVariant::fromValue<qint64>(kDefaultSerialRange.first)},
-                error)) {
-    return false;
-  }
-  return transaction.Commit(error);
+  std::vector<QString> statements(std::begin(kSchema), std::end(kSchema));
+  statements.push_back(QStringLiteral("INSERT OR IGNORE INTO counter (id, first_serial, "
+                                      "last_serial, next_serial) VALUES (1, %1, %2, %1)")
+                           .arg(kDefaultSerialRange.first)
+                           .arg(kDefaultSerialRange.last));
+  return db_.ApplySchema(statements, error);
 }
 
 std::optional<SqliteSerialCounter::CounterRow> SqliteSerialCounter::ReadCounter(
@@ -125,7 +113,7 @@ std::string SqliteSerialCounter::StartAt(int32_t n) {
 }
 
 void SqliteSerialCounter::SetStart(int32_t n) {
-  if (!schema_error_.empty() || !db_.Ok()) throw ComponentError(SerialConfigError());
+  if (!open_error_.empty()) throw ComponentError(open_error_);
   WriteTransaction transaction(db_);
   std::string error = transaction.Error();
   if (error.empty()) error = StartAt(n);
@@ -134,8 +122,7 @@ void SqliteSerialCounter::SetStart(int32_t n) {
 }
 
 std::string SqliteSerialCounter::SeedIfFresh(int32_t n) {
-  if (!db_.Ok()) return db_.Error();
-  if (!schema_error_.empty()) return schema_error_;
+  if (!open_error_.empty()) return open_error_;
   WriteTransaction transaction(db_);
   std::string error = transaction.Error();
   if (!error.empty()) return error;
@@ -148,8 +135,7 @@ std::string SqliteSerialCounter::SeedIfFresh(int32_t n) {
 }
 
 void SqliteSerialCounter::NextSerial(int32_t& n) {
-  if (!db_.Ok()) throw ComponentError(db_.Error());
-  if (!schema_error_.empty()) throw ComponentError(schema_error_);
+  if (!open_error_.empty()) throw ComponentError(open_error_);
   WriteTransaction transaction(db_);
   std::string error = transaction.Error();
   if (!error.empty()) throw ComponentError(error);
@@ -179,8 +165,7 @@ void SqliteSerialCounter::NextSerial(int32_t& n) {
 }
 
 std::string SqliteSerialCounter::SerialConfigError() {
-  if (!db_.Ok()) return db_.Error();
-  if (!schema_error_.empty()) return schema_error_;
+  if (!open_error_.empty()) return open_error_;
   std::string error;
   const std::optional<CounterRow> row = ReadCounter(error);
   if (!row) return error;
@@ -205,8 +190,7 @@ std::string SqliteSerialCounter::RecordFate(int32_t n, SerialFate fate) {
   if (fate == SerialFate::kIssued) {
     return "serial number " + std::to_string(n) + ": a fate is written or void";
   }
-  if (!db_.Ok()) return db_.Error();
-  if (!schema_error_.empty()) return schema_error_;
+  if (!open_error_.empty()) return open_error_;
   WriteTransaction transaction(db_);
   std::string error = transaction.Error();
   if (!error.empty()) return error;
@@ -232,8 +216,7 @@ std::string SqliteSerialCounter::RecordFate(int32_t n, SerialFate fate) {
 std::string SqliteSerialCounter::SetRange(const SerialRange& range) {
   std::string problem = SerialRangeProblem(range);
   if (!problem.empty()) return problem;
-  if (!db_.Ok()) return db_.Error();
-  if (!schema_error_.empty()) return schema_error_;
+  if (!open_error_.empty()) return open_error_;
   WriteTransaction transaction(db_);
   std::string error = transaction.Error();
   if (!error.empty()) return error;
@@ -261,12 +244,8 @@ std::string SqliteSerialCounter::SetRange(const SerialRange& range) {
 }
 
 std::optional<SerialSummary> SqliteSerialCounter::Summary(int latest, std::string& error) {
-  if (!db_.Ok()) {
-    error = db_.Error();
-    return std::nullopt;
-  }
-  if (!schema_error_.empty()) {
-    error = schema_error_;
+  if (!open_error_.empty()) {
+    error = open_error_;
     return std::nullopt;
   }
   const std::optional<CounterRow> row = ReadCounter(error);

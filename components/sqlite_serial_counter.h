@@ -57,7 +57,7 @@ private:
 
   const EventPump& clock_;
   SqliteConnection db_;
-  std::string schema_error_;
+  std::string open_error_;  // why the store cannot be used; empty when it can
   std::string station_;
   std::string run_;
 };

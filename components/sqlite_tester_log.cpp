@@ -128,15 +128,7 @@ SqliteTesterLog::SqliteTesterLog(const std::string& app_folder, const EventPump&
 }
 
 bool SqliteTesterLog::CreateSchema(std::string& error) {
-  WriteTransaction transaction(db_);
-  if (!transaction.Error().empty()) {
-    error = transaction.Error();
-    return false;
-  }
-  for (const char* sql : kSchema) {
-    if (!db_.Exec(sql, error)) return false;
-  }
-  return transaction.Commit(error);
+  return db_.ApplySchema(std::vector<QString>(std::begin(kSchema), std::end(kSchema)), error);
 }
 
 bool SqliteTesterLog::Usable(std::string& error) const {
