@@ -13,6 +13,8 @@
 #include "apps/ardentis_automation.h"
 #include "apps/command_line.h"
 #include "components/cli/password_cli.h"
+#include "components/result_store.h"
+#include "components/serial_store.h"
 #include "engine/cli/batch_cli.h"
 #include "engine/cli/run_cli.h"
 #include "engine/cli/station_cli.h"
@@ -52,6 +54,8 @@ constexpr const char* kDescription = R"(Single-station engine of the battery-pac
     password               set the operator lock's password: the first line of stdin
                            (at a terminal: asked twice, not echoed); stored as a salted
                            hash in password.ini of the application folder
+  run and batch draw serial numbers from serials.db and log every completion in
+  results.db, both in the application folder (docs/database.md)
 
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
@@ -151,7 +155,10 @@ int RunBatch(const std::string& folder, const std::vector<std::string>& words,
   };
   backend.describe = DescribeSimPlace;
   backend.real_ms = [&] { return static_cast<int64_t>(real_time.elapsed()); };
-  return tester::RunBatchVerb(*runtime->pump, backend, folder, *args, std::cout, std::cerr);
+  const auto serials = tester::OpenSerialStore(folder, *runtime->pump);
+  const auto log = tester::OpenResultStore(folder, *runtime->pump);
+  return tester::RunBatchVerb(*runtime->pump, backend, folder, *args, {*serials, *log}, std::cout,
+                              std::cerr);
 }
 
 }  // namespace
@@ -206,7 +213,10 @@ int main(int argc, char** argv) {
     std::optional<tester::StationRuntime> runtime =
         OpenRuntime(tester::BusConfigFromEnvironment());
     if (!runtime) return tester::kExitCannotStart;
-    return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args, std::cout,
+    const auto serials = tester::OpenSerialStore(folder, *runtime->pump);
+    const auto log = tester::OpenResultStore(folder, *runtime->pump);
+    return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args,
+                              {*serials, *log}, std::cout,
                               std::cerr);
   }
   if (verb == "batch") {
