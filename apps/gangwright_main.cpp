@@ -2,16 +2,20 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QListWidget>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "apps/command_line.h"
+#include "apps/gangwright_verbs.h"
+#include "components/recal_reminder.h"
+#include "components/result_store.h"
+#include "components/serial_store.h"
+#include "components/ui/tester_log_view.h"
 #include "controller/cli/headless.h"
-#include "controller/cli/standin_components.h"
 #include "controller/controller.h"
 #include "controller/controller_settings.h"
 #include "controller/controller_texts.h"
@@ -20,6 +24,7 @@
 #include "engine/version.h"
 #include "platform/automation/client_engine_factory.h"
 #include "platform/paths.h"
+#include "platform/profile.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_pump.h"
 
@@ -31,6 +36,10 @@ constexpr const char* kDescription = R"(Multi-station controller of the battery-
                          --automation) per station of JigSetup.ini, starts runs on
                          all stations, hands out serial numbers, watches the board
                          temperatures and keeps the result log
+  gangwright results [--since T] [--station S] [--outcome O] [--format csv|json]
+                     [--yield]   export the result log (results.db), newest first
+  gangwright serials [--first N] [--last M] [--latest K]
+                         the serial counter (serials.db): range, next, fates
   gangwright --headless [--runs N] [--vti-from-files]
                          the same controller without a display: a line per status
                          change and per completion, then the results table and the
@@ -45,13 +54,31 @@ environment:
   TESTER_BUS, TESTER_CLOCK, TESTER_TRACE  handed on to the engines (ardentis --help);
                 the controller itself always runs on the real clock)";
 
-// The components the controller works with. Until components/ has the serial counter, the
-// result log and the reminder, the stand-ins of controller/cli/standin_components.h.
+// The components the controller works with, in the application folder: the serial
+// counter (serials.db), the result log (results.db) and the recalibration reminder.
 struct Components {
-  tester::StandInSerialCounter serials;
-  tester::StandInTesterLog log;
-  tester::StandInReminder reminder;
+  Components(const std::string& folder, tester::EventPump& pump)
+      : serials(tester::OpenSerialStore(folder, pump)),
+        results(tester::OpenResultStore(folder, pump)),
+        reminder(folder, pump) {}
+  std::unique_ptr<tester::SerialStore> serials;
+  std::unique_ptr<tester::ResultStore> results;
+  tester::RecalReminder reminder;
 };
+
+// A fresh serial counter starts at the largest NextSerialNumber of the station files; a
+// counter with a history keeps its own.
+void SeedSerials(tester::SerialStore& serials, const tester::Controller& controller,
+                 const std::string& folder) {
+  int32_t first = 1;
+  for (int i = 0; i < controller.NumBoards(); ++i) {
+    const std::string file = tester::NativePath(
+        tester::JoinProgramPath(folder, controller.Slot(i).sStationName));
+    first = std::max(first, tester::profile::ReadInt(file, "Serial", "NextSerialNumber", 1));
+  }
+  const std::string error = serials.SeedIfFresh(first);
+  if (!error.empty()) std::cerr << "gangwright: serial counter: " << error << "\n";
+}
 
 int RunHeadlessVerb(const QCommandLineParser& parser, const QCommandLineOption& runs,
                     const QCommandLineOption& vti, const std::string& folder) {
@@ -63,15 +90,18 @@ int RunHeadlessVerb(const QCommandLineParser& parser, const QCommandLineOption& 
   if (!args) return tester::UsageError(parser, QString::fromStdString(error));
   tester::QtEventPump pump;
   tester::ClientEngineFactory engines{tester::EngineStart{}};
-  Components components;
+  Components components(folder, pump);
   tester::HeadlessWorld world{pump,
                               engines,
-                              components.serials,
-                              components.log,
+                              *components.serials,
+                              *components.results,
                               components.reminder,
                               folder,
                               tester::LoadControllerSettings(folder),
-                              qgetenv("TESTER_CLOCK") == "virtual"};
+                              qgetenv("TESTER_CLOCK") == "virtual",
+                              [&](const tester::Controller& controller) {
+                                SeedSerials(*components.serials, controller, folder);
+                              }};
   return tester::RunHeadless(world, *args, std::cout, std::cerr);
 }
 
@@ -80,27 +110,23 @@ int RunWindow(const std::string& folder) {
   tester::QtEventPump pump;
   tester::QtDialogs dialogs(tester::kControllerTitle);
   tester::ClientEngineFactory engines{tester::EngineStart{}};
-  Components components;
-  // Stand-in display of the result log until components/ has its own.
-  auto* log_view = new QListWidget;
-  log_view->addItem("Result log of this session");
-  components.log.on_entry = [log_view](const std::string& line) {
-    log_view->addItem(QString::fromStdString(line));
-    log_view->scrollToBottom();
-  };
+  Components components(folder, pump);
+  // TesterLog1: the result log's display, logging into the store.
+  auto* log_view = new tester::TesterLogView(*components.results);
   tester::frmMain window(pump, dialogs, log_view);
   dialogs.SetParent(&window);
   tester::ControllerParts parts{pump,
                                 dialogs,
                                 engines,
-                                components.serials,
-                                components.log,
+                                *components.serials,
+                                *log_view,
                                 components.reminder,
                                 folder,
                                 tester::LoadControllerSettings(folder)};
   tester::Controller controller(parts, &window);
   window.Attach(controller, folder);
   tester::ShowMainWithSplash(window, pump);
+  if (!controller.StartupFailed()) SeedSerials(*components.serials, controller, folder);
   QApplication::exec();
   return controller.StartupFailed() ? 2 : 0;
 }
@@ -121,6 +147,8 @@ bool NeedsDisplay(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The engineers' verbs: gangwright results, gangwright serials.
+  if (std::optional<int> exit = tester::RunGangwrightVerb(argc, argv)) return *exit;
   std::unique_ptr<QCoreApplication> application;
   if (NeedsDisplay(argc, argv)) {
     application = std::make_unique<QApplication>(argc, argv);

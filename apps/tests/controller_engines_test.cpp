@@ -1,8 +1,8 @@
 // The controller over real `ardentis --automation` engines on a virtual jig: start-up
 // from JigSetup.ini, reference values from the station files, a run on every station with
 // serial numbers and the result log, and an engine killed in the middle of its run. The
-// engines run on the virtual clock; the controller's own clock is virtual too, and the
-// test waits for the engines' events by serving the Qt loop, with a bound.
+// engines run on the virtual clock; the controller's own clock is virtual too, its serial
+// counter and result log are the stores of the scratch folder, and the test waits for the engines' events by serving the Qt loop, with a bound.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/types.h>
@@ -17,7 +17,9 @@
 
 #include "apps/tests/engine_jig.h"
 #include "common/status_codes.h"
-#include "controller/cli/standin_components.h"
+#include "components/recal_reminder.h"
+#include "components/result_store.h"
+#include "components/serial_store.h"
 #include "controller/controller.h"
 #include "controller/stored_references.h"
 #include "platform/automation/client_engine_factory.h"
@@ -69,7 +71,11 @@ protected:
     start_.executable = ARDENTIS_PATH;
     start_.environment = jig_.Environment();
     factory_ = std::make_unique<ClientEngineFactory>(start_);
-    ControllerParts parts{clock_, dialogs_, *factory_, serials_, log_, reminder_, jig_.Home(), {}};
+    serials_ = OpenSerialStore(jig_.Home(), clock_);
+    log_ = OpenResultStore(jig_.Home(), clock_);
+    reminder_ = std::make_unique<RecalReminder>(jig_.Home(), clock_);
+    ControllerParts parts{clock_,      dialogs_,   *factory_,   *serials_,
+                          *log_,       *reminder_, jig_.Home(), {}};
     controller_ = std::make_unique<Controller>(parts, &view_);
   }
   void TearDown() override {
@@ -89,9 +95,9 @@ protected:
   EngineStart start_;
   VirtualClock clock_;
   ScriptedDialogs dialogs_;
-  StandInSerialCounter serials_;
-  StandInTesterLog log_;
-  StandInReminder reminder_;
+  std::unique_ptr<SerialStore> serials_;
+  std::unique_ptr<ResultStore> log_;
+  std::unique_ptr<RecalReminder> reminder_;
   StatusHook view_;
   std::unique_ptr<ClientEngineFactory> factory_;
   std::unique_ptr<Controller> controller_;
@@ -114,7 +120,10 @@ TEST_F(ControllerOnEngines, StartsUpFromTheJigSetupAndRunsEveryStation) {
     EXPECT_FALSE(row.step.empty());
   }
   EXPECT_EQ(serials.size(), static_cast<size_t>(kStations));
-  EXPECT_EQ(log_.Lines().size(), static_cast<size_t>(kStations));
+  std::string error;
+  const std::optional<std::vector<LoggedRun>> logged = log_->Runs(RunFilter{}, error);
+  ASSERT_TRUE(logged) << error;
+  EXPECT_EQ(logged->size(), static_cast<size_t>(kStations));
   EXPECT_TRUE(controller_->StartEnabled());
   EXPECT_TRUE(dialogs_.Messages().empty());
 }

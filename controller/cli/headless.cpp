@@ -114,6 +114,7 @@ int RunHeadless(const HeadlessWorld& world, const HeadlessArgs& args, std::ostre
     controller.Shutdown();
     return kExitCannotStart;
   }
+  if (world.started) world.started(controller);
   out << controller.NumBoards() << " station(s):";
   for (int i = 0; i < controller.NumBoards(); ++i) {
     const StationSlot& slot = controller.Slot(i);

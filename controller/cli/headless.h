@@ -7,6 +7,7 @@
 // Exit status: 0 every run ran (whatever the verdicts), 1 a start was refused after
 // start-up (temperature drift, the reminder, a failed probe reading), 2 could not start
 // (start-up failed, arguments, reference values needed but not given).
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,8 @@
 #include "platform/event_pump.h"
 
 namespace tester {
+
+class Controller;
 
 inline constexpr int kMaxHeadlessRuns = 10000;
 
@@ -41,6 +44,8 @@ struct HeadlessWorld {
   std::string app_folder;
   ControllerSettings settings;
   bool engines_on_virtual_clock = false;  // said in the output
+  // Called once start-up has succeeded (the program seeds a fresh serial counter).
+  std::function<void(const Controller&)> started;
 };
 
 int RunHeadless(const HeadlessWorld& world, const HeadlessArgs& args, std::ostream& out,

@@ -15,7 +15,7 @@ protected:
     std::string error;
     const std::optional<HeadlessArgs> args = ParseHeadlessArgs(words, error);
     EXPECT_TRUE(args) << error;
-    HeadlessWorld world{clock, factory, serials, log, reminder, home.Path(), {}, true};
+    HeadlessWorld world{clock, factory, serials, log, reminder, home.Path(), {}, true, {}};
     return RunHeadless(world, *args, out, err);
   }
   void SetUp() override {
