@@ -8,6 +8,8 @@
 #include <QtTest>
 #include <memory>
 
+#include "components/result_store.h"
+#include "components/ui/tester_log_view.h"
 #include "controller/tests/controller_fakes.h"
 #include "controller/ui/frm_main.h"
 #include "controller/ui/station_lamp.h"
@@ -24,9 +26,9 @@ private:
       home.Jig(jig);
       factory.adapters = Adapters(boards);
       serials.next = 240101;
-      ControllerParts parts{clock, dialogs, factory, serials, log, reminder, home.Path(), {}};
-      auto* log_view = new QListWidget;
-      log_view->addItem("Result log");
+      results = OpenResultStore(home.Path(), clock);
+      auto* log_view = new TesterLogView(*results);  // TesterLog1, logging into the store
+      ControllerParts parts{clock, dialogs, factory, serials, *log_view, reminder, home.Path(), {}};
       window = std::make_unique<frmMain>(clock, dialogs, log_view);
       controller = std::make_unique<Controller>(parts, window.get());
       window->Attach(*controller, home.Path());
@@ -59,9 +61,9 @@ private:
     ScriptedDialogs dialogs;
     FakeEngineFactory factory;
     MemorySerialCounter serials;
-    MemoryTesterLog log;
     MemoryReminder reminder;
     ControllerHome home;
+    std::unique_ptr<ResultStore> results;    // outlives the window's log display
     std::unique_ptr<Controller> controller;  // after the window: goes first
     std::unique_ptr<frmMain> window;
   };
