@@ -43,6 +43,8 @@ frmVTI::frmVTI(const VtiGridParts& parts, QWidget* parent)
   setFont(small);
   Build();
   if (lock_ != nullptr) lock_->SetListener(this);
+  // No station is in calibration mode until the operator picks a box of its row.
+  cmdReadTemp->setFocus();
   Refresh();
 }
 
