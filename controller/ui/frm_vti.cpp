@@ -34,7 +34,7 @@ void SetRed(QLabel* label, bool red) {
 }  // namespace
 
 frmVTI::frmVTI(const VtiGridParts& parts, QWidget* parent)
-    : QDialog(parent), grid_(std::make_unique<VtiGrid>(parts, this)), lock_(parts.lock) {
+    : QDialog(parent), grid_(std::make_unique<VtiGrid>(parts, this)) {
   setObjectName("frmVTI");
   setWindowTitle(kVtiCaption);
   setModal(true);
@@ -42,14 +42,12 @@ frmVTI::frmVTI(const VtiGridParts& parts, QWidget* parent)
   small.setPointSize(8);
   setFont(small);
   Build();
-  if (lock_ != nullptr) lock_->SetListener(this);
   // No station is in calibration mode until the operator picks a box of its row.
   cmdReadTemp->setFocus();
   Refresh();
 }
 
 frmVTI::~frmVTI() {
-  if (lock_ != nullptr) lock_->SetListener(nullptr);
   if (busy_cursor_) QApplication::restoreOverrideCursor();
   grid_->Close();
 }

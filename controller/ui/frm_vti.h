@@ -5,8 +5,9 @@
 // vti_geometry.h.
 //
 // Use: frmVTI w(parts, parent); w.Open(); w.exec(); — made afresh for every opening, so it
-// always shows the station files as they are. With a lock in the parts, the window follows
-// it (LockState) while it exists.
+// always shows the station files as they are. With a lock in the parts, the grid starts
+// as the lock stands; the lock's listener (the main window) forwards its LockState calls
+// to the open window, whose LockState the lock's single listener slot cannot reach.
 #include <QDialog>
 #include <QFrame>
 #include <QLabel>
@@ -57,7 +58,6 @@ private:
   QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text);
 
   std::unique_ptr<VtiGrid> grid_;
-  clsPassword* lock_;
 
   QFrame* FrameVTI = nullptr;
   QLabel* lblStationTitle = nullptr;
