@@ -1,4 +1,4 @@
-#include "sim/adapter_claim.h"
+#include "platform/adapter_claim.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 namespace tester {
 namespace {
@@ -44,12 +43,6 @@ std::optional<AdapterClaim> AdapterClaim::Try(const std::string& lock_dir, const
 
 bool AdapterClaim::IsFree(const std::string& lock_dir, const std::string& id) {
   return Try(lock_dir, id).has_value();
-}
-
-std::string DefaultLockDirectory() {
-  const char* env = std::getenv("TESTER_SIM_LOCKS");
-  if (env != nullptr && *env != '\0') return env;
-  return "/tmp/tester-sim-locks-" + std::to_string(::getuid());
 }
 
 bool EnsureLockDirectory(const std::string& dir) {

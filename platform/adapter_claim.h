@@ -1,8 +1,9 @@
 #pragma once
-// Exclusive claim of a simulated adapter across processes: flock(LOCK_EX | LOCK_NB) on
-// <lock directory>/<identifier>.lock, held while the claim object lives. The kernel drops
-// the lock when the process ends, also by a crash, so a dead engine never blocks a station.
-// Two claims in one process conflict too (each opens its own file description).
+// Exclusive claim of an adapter across processes, a virtual one or a real bridge:
+// flock(LOCK_EX | LOCK_NB) on <lock directory>/<identifier>.lock, held while the claim
+// object lives. The kernel drops the lock when the process ends, also by a crash, so a
+// dead engine never blocks a station. Two claims in one process conflict too (each opens
+// its own file description).
 #include <optional>
 #include <string>
 
@@ -26,8 +27,6 @@ private:
   int fd_ = -1;
 };
 
-// $TESTER_SIM_LOCKS, else /tmp/tester-sim-locks-<uid>.
-std::string DefaultLockDirectory();
 // Creates the directory (mode 0700) when missing; false when it cannot be made.
 bool EnsureLockDirectory(const std::string& dir);
 
