@@ -121,6 +121,7 @@ I2cDiscovery DiscoverI2cBridges(const std::string& sysfs_root, const std::string
                               "): serial number \"" + serial + "\" is not unique");
     }
   }
+  std::sort(found.skipped.begin(), found.skipped.end());
   return found;
 }
 
