@@ -138,19 +138,11 @@ void I2cDevControl::CloseLink() {
 }
 
 void I2cDevControl::ListAdapters(int32_t maximum, int32_t& count, std::string& names) {
-  std::vector<std::string> free_ones;
-  std::vector<std::string> held;
+  std::vector<std::string> serials;
   for (const I2cBridge& bridge : DiscoverI2cBridges(paths_.sysfs, paths_.dev).bridges) {
-    const bool mine = open_ && open_->serial == bridge.serial;
-    const bool free = !mine && AdapterClaim::IsFree(paths_.locks, bridge.serial);
-    (free ? free_ones : held).push_back(bridge.serial);
+    serials.push_back(bridge.serial);
   }
-  free_ones.insert(free_ones.end(), held.begin(), held.end());
-  const size_t listed =
-      std::min<size_t>(free_ones.size(), static_cast<size_t>(std::max(maximum, 0)));
-  names.clear();
-  for (size_t i = 0; i < listed; ++i) names += (i == 0 ? "" : ",") + free_ones[i];
-  count = static_cast<int32_t>(listed);
+  ListFreeFirst(serials, paths_.locks, open_ ? open_->serial : "", maximum, count, names);
 }
 
 BusStatus16 I2cDevControl::PutWord(uint8_t cmd, int16_t word, uint8_t addr) {
