@@ -141,6 +141,14 @@ TEST_F(I2cDevControlTest, ALongBlockIsReadAgainWhereTheDriverLimitsTheCount) {
   EXPECT_EQ(wire()[0], "w0B:23 r0B: !" + std::to_string(EPROTO));
 }
 
+TEST_F(I2cDevControlTest, ABlockLongerThanTheCallersBufferFailsInsteadOfBeingCut) {
+  std::vector<uint8_t> small(1, 0xEE);
+  int16_t length = -1;
+  EXPECT_EQ(control().GetBlock(0x23, small, length, 0x17), kI2cProtocol);
+  EXPECT_EQ(length, -1);
+  EXPECT_EQ(small[0], 0xEE) << "nothing delivered";
+}
+
 TEST_F(I2cDevControlTest, IdentifiersLiveInTheRegistryKeyedByTheSerial) {
   std::string id;
   ASSERT_EQ(control().ReadAdapterId(id), 0);
