@@ -66,7 +66,9 @@ Status CheckCalLimits(GaugeLink& link, const TesterConfig& config) {
   return CheckCalLimits(link, config, ignored);
 }
 
-Status CheckCalLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings) {
+namespace {
+
+Status CheckAllLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings) {
   if (config.VoltageCalMode == kVoltageCalTotal && IsFlagOn(config.VoltageCalEnabled)) {
     const Status status = CheckCellGain(link, config, readings);
     if (status != 0) return status;
@@ -77,6 +79,18 @@ Status CheckCalLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadi
   }
   if (IsFlagOn(config.TemperatureCalEnabled)) return CheckTempOffsets(link, config, readings);
   return 0;
+}
+
+}  // namespace
+
+Status CheckCalLimits(GaugeLink& link, const TesterConfig& config, CalLimitReadings& readings) {
+  // An error raised on the way (a gauge control or settings object that throws) is a
+  // finding of the check like any other: the run fails the step through its tail.
+  try {
+    return CheckAllLimits(link, config, readings);
+  } catch (...) {
+    return kStatusUnexpectedFailure;
+  }
 }
 
 }  // namespace tester

@@ -33,7 +33,8 @@ inline constexpr int64_t kSenseResistorNominalUnit = 1000;
 //    nominal of 0 or below;
 //  - temperature offsets (TemperatureCalEnabled; each of IntTS/TS1/TS2 by its own flag):
 //    65590 / 65591 (see CheckOffsetLimit).
-// A deviation equal to the tolerance passes. Any failing gauge read is returned unchanged.
+// A deviation equal to the tolerance passes. Any failing gauge read is returned unchanged;
+// an error raised inside the checks returns 65617.
 // The data-flash offsets of the temperature offsets come from the link's station settings.
 Status CheckCalLimits(GaugeLink& link, const TesterConfig& config);
 

@@ -21,6 +21,7 @@
 #include "engine/workarounds.h"
 #include "gauge/rom_mode.h"
 #include "gauge/rom_programming.h"
+#include "platform/wall_clock.h"
 
 namespace tester {
 namespace {
@@ -369,6 +370,7 @@ RunSequence::StepResult RunSequence::WriteSerialStep(bool new_main) {
   status = WriteRunSerial(new_main ? RunProcess::NewMain : RunProcess::Main, station_.link,
                           state_.SerialNumber);
   if (status != 0) return Failure{kStatusSerialWriteFailed, kMsgSerialWriteFailed, status};
+  state_.WrittenSerial = state_.SerialNumber;
   return std::nullopt;
 }
 
@@ -464,7 +466,12 @@ void RunSequence::FailureTail(bool new_main) {
   if (!new_main && CommandSet() == 5) station_.link.SelectBusMode(0);
   ReportStatus(vb_cbfail, FormatStatus(kTextErrorCode, state_.ExtErrCode));
   WaitBusIdle();
-  if (config_.WriteSerialNumber != 0 && !IsFlagOn(config_.NoSerialOnFail)) {
+  if (state_.WrittenSerial != 0) {
+    // The pack already carries this run's number (a later step failed): a second number
+    // would be written to a gauge that may no longer take it and reported in place of
+    // the one the pack holds.
+    state_.SerialNumber = state_.WrittenSerial;
+  } else if (config_.WriteSerialNumber != 0 && !IsFlagOn(config_.NoSerialOnFail)) {
     Status status = GetSerialNumber(state_.SerialNumber);
     if (status == 0) {
       status = WriteRunSerial(new_main ? RunProcess::NewMain : RunProcess::Main, station_.link,

@@ -9,7 +9,9 @@
 // failure stops the run at its step and goes through the failure tail, which writes a
 // serial number unless NoSerialOnFail (one it cannot write is reported as "0", with
 // extended code 65545), sends the gauge the ROM-entry command, switches the station off
-// and reports. On a pass the report comes before the gauge is sent to ROM mode
+// and reports. A run that fails after its serial number went into the pack (the Monowire
+// step comes after it) asks for no second number: the tail reports the one the pack
+// carries, so the log and the counter keep it. On a pass the report comes before the gauge is sent to ROM mode
 // and the station is switched off.
 //
 // Station error codes (nErrCode) and the message shown for each:
@@ -29,7 +31,6 @@
 #include "common/tester_config.h"
 #include "common/automation_contract.h"
 #include "common/run_record.h"
-#include "common/automation_contract.h"
 #include "engine/station.h"
 
 namespace tester {
@@ -74,6 +75,8 @@ private:
     int32_t ErrCode = 0;
     int32_t ExtErrCode = 0;
     int32_t SerialNumber = 0;
+    // The number the pack carries: set once a serial write of this run has succeeded.
+    int32_t WrittenSerial = 0;
   };
   enum class Ending { Pass, Fail, HandedOver };
 

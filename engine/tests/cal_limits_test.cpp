@@ -5,6 +5,7 @@
 
 #include "common/status_codes.h"
 #include "testing/replay_fixtures.h"
+#include "testing/throwing_control.h"
 #include "testing/trace_lines.h"
 
 namespace tester {
@@ -81,6 +82,14 @@ TEST_F(CalLimitsTest, CellGainNominalThatCannotBeFormedIsAnError) {
   EXPECT_EQ(Check(GainRead(32760)), 0);
   config.NominalCellGain = 1639;  // 32780 overflows the word
   EXPECT_EQ(Check(GainRead(32767)), kStatusUnexpectedFailure);
+}
+
+TEST_F(CalLimitsTest, AnErrorRaisedOnTheWayIs65617) {
+  GainOnly();
+  test::ThrowingControl control;
+  link.BindGaugeControl(&control);
+  EXPECT_EQ(CheckCalLimits(link, config), kStatusUnexpectedFailure);
+  link.BindGaugeControl(nullptr);
 }
 
 TEST_F(CalLimitsTest, SenseResistanceAgainstAWideNominal) {

@@ -38,7 +38,8 @@ int TransferNumberOf(const std::string& pack, const std::string& prefix, int nth
 
 // A failed run: its code, the failing operation's status, the message, and the tail as
 // every failure has it.
-void ExpectFailure(StationRun& run, int32_t err, int32_t ext, const std::string& message) {
+void ExpectFailure(StationRun& run, int32_t err, int32_t ext, const std::string& message,
+                   const std::string& serial = "0") {
   uint8_t board_at_completion = 0xFF;
   run.reports.on_completed = [&] { board_at_completion = run.Port().Output(); };
   const CompletionReport report = run.InitAndRun();
@@ -46,7 +47,7 @@ void ExpectFailure(StationRun& run, int32_t err, int32_t ext, const std::string&
   if (ext >= 0) {
     EXPECT_EQ(report.nExtErrCode, ext);
   }
-  EXPECT_EQ(report.sSerial, "0") << "NoSerialOnFail = 1";
+  EXPECT_EQ(report.sSerial, serial) << "NoSerialOnFail = 1";
   const auto& statuses = run.reports.statuses;
   ASSERT_GE(statuses.size(), 3u);
   EXPECT_EQ(statuses[statuses.size() - 2].text, message);
@@ -161,12 +162,21 @@ TEST(RunCodeTest, RegisterStyleWriteReadBackDifferentFailsCalibrationWith65542) 
   ExpectFailure(run, 65543, kStatusDfWriteUnconfirmed, kMsgCal);
 }
 
-TEST(RunCodeTest, RefusedMonowireIs65548) {
-  StationRun run(OneStationJig(Pack100("monowire_refused = yes")));
-  run.config.MonowireMode = 1;
-  ExpectFailure(run, 65548, kStatusLoaderRejected, kMsgMonowire);
-  EXPECT_FALSE(run.Pack().Monowire());
-  EXPECT_TRUE(run.reports.Reported("Sending to Monowire Mode..."));
+// The serial number went into the pack before the Monowire switch failed: the report
+// names that number (NoSerialOnFail or not) and no second one is asked for or written.
+TEST(RunCodeTest, RefusedMonowireIs65548AndReportsTheNumberThePackCarries) {
+  for (const int16_t no_serial_on_fail : {1, 0}) {
+    SCOPED_TRACE(no_serial_on_fail);
+    StationRun run(OneStationJig(Pack100("monowire_refused = yes")));
+    run.config.MonowireMode = 1;
+    run.config.NoSerialOnFail = no_serial_on_fail;
+    run.reports.answer = 4242;
+    ExpectFailure(run, 65548, kStatusLoaderRejected, kMsgMonowire, "4242");
+    EXPECT_FALSE(run.Pack().Monowire());
+    EXPECT_TRUE(run.reports.Reported("Sending to Monowire Mode..."));
+    EXPECT_EQ(run.reports.proposals.size(), 1u);
+    EXPECT_FALSE(run.reports.Reported(kMsgSerial));
+  }
 }
 
 TEST(RunCodeTest, UnresponsiveGaugeIs65559) {

@@ -9,6 +9,7 @@
 #include "platform/replay_control.h"
 #include "platform/virtual_clock.h"
 #include "testing/replay_fixtures.h"
+#include "testing/throwing_control.h"
 #include "testing/trace_lines.h"
 
 namespace tester {
@@ -102,36 +103,8 @@ TEST(SerialSbsMidnight, TimeOutCountsAcrossMidnight) {
   EXPECT_EQ((clock.Now() - began) / kMicrosPerMs, 1 + 2000);
 }
 
-// An adapter control that takes the write and then throws on the read-back.
-class ThrowingControl final : public GaugeControl {
-public:
-  BusStatus16 PutWord(uint8_t, int16_t, uint8_t) override { return 0; }
-  BusStatus16 GetWord(uint8_t, int16_t&, uint8_t) override {
-    throw std::runtime_error("adapter gone");
-  }
-  BusStatus16 PutBlock(uint8_t, std::span<const uint8_t>, int16_t, uint8_t) override {
-    throw std::runtime_error("adapter gone");
-  }
-  BusStatus16 GetBlock(uint8_t, std::span<uint8_t>, int16_t&, uint8_t) override {
-    throw std::runtime_error("adapter gone");
-  }
-  int OpenAdapter(const std::string&) override { return -1; }
-  void CloseLink() override {}
-  void ListAdapters(int32_t, int32_t& count, std::string&) override { count = 0; }
-  BusStatus16 PutCommand(uint8_t, uint8_t) override { return 0; }
-  BusStatus16 RegByteOp(int32_t, uint8_t, uint8_t, uint8_t&) override { return 0; }
-  BusStatus16 BusStatus() override { return 0; }
-  void Pause(int32_t) override {}
-  BusStatus16 GetRegBlock(uint8_t, std::span<uint8_t>, int16_t&, uint8_t) override { return 0; }
-  BusStatus16 PutRegBlock(uint8_t, std::span<const uint8_t>, int16_t, uint8_t) override {
-    return 0;
-  }
-  BusStatus16 SetBusMode(int16_t) override { return 0; }
-  void AboutBox() override {}
-};
-
 TEST_F(SerialSbsTest, AnErrorRaisedByTheControlGives65545) {
-  ThrowingControl control;
+  test::ThrowingControl control;
   link.BindGaugeControl(&control);
   EXPECT_EQ(WriteSerialNumberSBS(link, 40000), kStatusSerialWriteFailed);
   settings.SerialClsID = 168;
