@@ -40,13 +40,13 @@ constexpr const char* kDescription = R"(Multi-station controller of the battery-
                      [--yield]   export the result log (results.db), newest first
   gangwright serials [--first N] [--last M] [--latest K]
                          the serial counter (serials.db): range, next, fates
-  gangwright --headless [--runs N] [--vti-from-files]
+  gangwright --headless [--runs N] [--vti-from-files | --vti FILE]
                          the same controller without a display: a line per status
                          change and per completion, then the results table and the
-                         yield per station; --vti-from-files sends each station
-                         file's reference values as a VTI update (needed when
-                         calibration is on); exit 0 when every run ran, 1 a start
-                         was refused, 2 could not start
+                         yield per station; when calibration is on the reference
+                         values (VTI) come from FILE (docs/vti-file.md) or, with
+                         --vti-from-files, from each station file; exit 0 when
+                         every run ran, 1 a start was refused, 2 could not start
 
 environment:
   TESTER_HOME   application folder (JigSetup.ini, Config.ini, global.ini, the
@@ -81,10 +81,14 @@ void SeedSerials(tester::SerialStore& serials, const tester::Controller& control
 }
 
 int RunHeadlessVerb(const QCommandLineParser& parser, const QCommandLineOption& runs,
-                    const QCommandLineOption& vti, const std::string& folder) {
+                    const QCommandLineOption& vti, const QCommandLineOption& vti_file,
+                    const std::string& folder) {
   std::vector<std::string> words;
   if (parser.isSet(runs)) words = {"--runs", parser.value(runs).toStdString()};
   if (parser.isSet(vti)) words.push_back("--vti-from-files");
+  if (parser.isSet(vti_file)) {
+    words.insert(words.end(), {"--vti", parser.value(vti_file).toStdString()});
+  }
   std::string error;
   const std::optional<tester::HeadlessArgs> args = tester::ParseHeadlessArgs(words, error);
   if (!args) return tester::UsageError(parser, QString::fromStdString(error));
@@ -163,16 +167,18 @@ int main(int argc, char** argv) {
   const QCommandLineOption runs("runs", "Starts of all stations (headless; default 1).", "N");
   const QCommandLineOption vti("vti-from-files",
                                "Send the station files' reference values (headless).");
-  parser.addOptions({headless, runs, vti});
+  const QCommandLineOption vti_file("vti", "Send the reference values of FILE (headless).",
+                                    "FILE");
+  parser.addOptions({headless, runs, vti, vti_file});
   if (std::optional<int> exit = tester::ParseOrExit(parser, app.arguments())) return *exit;
   const std::string folder = tester::ProgramFolder(argv[0]);
   const QStringList words = parser.positionalArguments();
   if (!words.isEmpty()) {
     return tester::UsageError(parser, "unknown verb \"" + words.first() + "\"");
   }
-  if (parser.isSet(headless)) return RunHeadlessVerb(parser, runs, vti, folder);
-  if (parser.isSet(runs) || parser.isSet(vti)) {
-    return tester::UsageError(parser, "--runs and --vti-from-files go with --headless");
+  if (parser.isSet(headless)) return RunHeadlessVerb(parser, runs, vti, vti_file, folder);
+  if (parser.isSet(runs) || parser.isSet(vti) || parser.isSet(vti_file)) {
+    return tester::UsageError(parser, "--runs, --vti and --vti-from-files go with --headless");
   }
   return RunWindow(folder);
 }

@@ -36,6 +36,7 @@
 #include "controller/controller_view.h"
 #include "controller/station_row.h"
 #include "controller/station_slot.h"
+#include "controller/vti_host.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 
@@ -62,7 +63,7 @@ struct ControllerParts {
   ControllerSettings settings;
 };
 
-class Controller final : public ReminderListener {
+class Controller final : public ReminderListener, public VtiHost {
 public:
   Controller(const ControllerParts& parts, ControllerView* view);
   ~Controller() override;
@@ -89,8 +90,14 @@ public:
   // CBFlashLEDs on the station named `sStationName`; nullopt when no station has that name.
   std::optional<int32_t> ShowBoard(const std::string& sStationName, bool bShow);
   // Reads every board's sensors; tenths of a degree per station (13 entries each).
-  void ReadTempValues(std::array<int16_t, kStationSlots>& nIntTempx10,
-                      std::array<int16_t, kStationSlots>& nExtTempx10, int16_t nNumBoards);
+  void ReadTempValues(VtiTenths& nIntTempx10, VtiTenths& nExtTempx10,
+                      int16_t nNumBoards) override;
+  // The rest of what the VTI window works through.
+  std::vector<VtiStation> Stations() const override;
+  int32_t ShowBoard(int slot, bool bShow) override;
+  void TakeReferenceTemperature(int slot, float degrees) override;
+  void ReferencesUpdated() override;
+  const std::string& AppFolder() const { return app_folder_; }
 
   // --- State, for the views ---
   int16_t NumBoards() const { return nNumBoards_; }

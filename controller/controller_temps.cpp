@@ -130,19 +130,47 @@ std::string Controller::UpdateVTI(int32_t nV, int32_t nV2, int32_t nV3, int32_t 
       if (slot.bITS) {
         int16_t n = 0;
         if (slot.oEngine->CBReadTemperature(true, n) != 0) return kMsgOnBoardTempRead;
-        sngRefIntTemp_[i] = Degrees(n);
-        EnableTempCheck(true);
+        TakeReferenceTemperature(i, Degrees(n));
       }
     } catch (const ComponentError& error) {
       return error.what();
     }
   }
+  ReferencesUpdated();
+  return result;
+}
+
+void Controller::TakeReferenceTemperature(int slot, float degrees) {
+  sngRefIntTemp_.at(slot) = degrees;
+  EnableTempCheck(true);
+}
+
+void Controller::ReferencesUpdated() {
   reminder_.ResetReminder();
   bTempBasedStop_ = false;
   lblTempBasedStop_.clear();
   UpdateStartButton();
   Changed();
-  return result;
+}
+
+std::vector<VtiStation> Controller::Stations() const {
+  std::vector<VtiStation> stations;
+  for (int i = 0; i < nNumBoards_; ++i) {
+    const StationSlot& slot = table_[i];
+    stations.push_back({i, slot.sStationName, app_folder_ + "\\" + slot.sStationName,
+                        slot.bITS, slot.bETS, slot.sProbe,
+                        engine_gone_[i] ? nullptr : slot.oEngine});
+  }
+  return stations;
+}
+
+int32_t Controller::ShowBoard(int slot, bool bShow) {
+  if (slot < 0 || slot >= nNumBoards_ || !table_[slot].oEngine || engine_gone_[slot]) return -1;
+  try {
+    return table_[slot].oEngine->CBFlashLEDs(bShow);
+  } catch (const ComponentError&) {
+    return -1;
+  }
 }
 
 std::optional<int32_t> Controller::ShowBoard(const std::string& sStationName, bool bShow) {
@@ -158,8 +186,7 @@ std::optional<int32_t> Controller::ShowBoard(const std::string& sStationName, bo
   return std::nullopt;
 }
 
-void Controller::ReadTempValues(std::array<int16_t, kStationSlots>& nIntTempx10,
-                                std::array<int16_t, kStationSlots>& nExtTempx10,
+void Controller::ReadTempValues(VtiTenths& nIntTempx10, VtiTenths& nExtTempx10,
                                 int16_t nNumBoards) {
   try {
     ReadBoardTemperatures();

@@ -2,10 +2,12 @@
 
 #include <charconv>
 
+#include "components/tester_config_store.h"
 #include "controller/cli/results_table.h"
 #include "controller/controller.h"
 #include "controller/controller_texts.h"
 #include "controller/stored_references.h"
+#include "controller/vti_file.h"
 #include "platform/headless_dialogs.h"
 
 namespace tester {
@@ -84,6 +86,8 @@ std::optional<HeadlessArgs> ParseHeadlessArgs(const std::vector<std::string>& wo
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (words[i] == "--vti-from-files") {
       args.vti_from_files = true;
+    } else if (words[i] == "--vti" && i + 1 < words.size()) {
+      args.vti_file = words[++i];
     } else if (words[i] == "--runs" && i + 1 < words.size()) {
       const std::string& text = words[++i];
       const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), args.runs);
@@ -94,9 +98,14 @@ std::optional<HeadlessArgs> ParseHeadlessArgs(const std::vector<std::string>& wo
         return std::nullopt;
       }
     } else {
-      error = "--headless takes [--runs N] [--vti-from-files], not \"" + words[i] + "\"";
+      error = "--headless takes [--runs N] [--vti-from-files | --vti FILE], not \"" + words[i] +
+              "\"";
       return std::nullopt;
     }
+  }
+  if (args.vti_from_files && !args.vti_file.empty()) {
+    error = "--vti-from-files and --vti FILE exclude each other";
+    return std::nullopt;
   }
   return args;
 }
@@ -122,17 +131,29 @@ int RunHeadless(const HeadlessWorld& world, const HeadlessArgs& args, std::ostre
   }
   out << "\n";
   if (controller.VTIRequired()) {
-    if (!args.vti_from_files) {
+    if (!args.vti_file.empty()) {
+      const VtiGridParts vti{controller, world.pump, dialogs,
+                             [] { return std::make_unique<TesterConfigStore>(); },
+                             world.app_folder, nullptr};
+      const VtiFileOutcome outcome = ApplyVtiFile(vti, args.vti_file);
+      for (const std::string& note : outcome.notes) err << "gangwright: " << note << "\n";
+      if (!outcome.read) {
+        controller.Shutdown();
+        return kExitCannotStart;
+      }
+      out << "Reference values (VTI) sent from " << args.vti_file << "\n";
+    } else if (args.vti_from_files) {
+      for (const std::string& failure : PushStoredReferences(controller, world.app_folder)) {
+        err << "gangwright: " << failure << "\n";
+      }
+      out << "Reference values (VTI) sent from the station files\n";
+    } else {
       err << "gangwright: calibration is on, so every station needs its reference values "
-             "(VTI) before the first start; give --vti-from-files to send those kept in the "
-             "station files, or enter them in the window\n";
+             "(VTI) before the first start; give --vti FILE or --vti-from-files (the values "
+             "kept in the station files), or enter them in the window\n";
       controller.Shutdown();
       return kExitCannotStart;
     }
-    for (const std::string& failure : PushStoredReferences(controller, world.app_folder)) {
-      err << "gangwright: " << failure << "\n";
-    }
-    out << "Reference values (VTI) sent from the station files\n";
   }
   const int status = RunSessions(controller, view, world, args, out, err);
   out << "\nDurations are the stations' clock times"

@@ -1,5 +1,6 @@
 #pragma once
-// `gangwright --headless [--runs N] [--vti-from-files]`: the controller without a display,
+// `gangwright --headless [--runs N] [--vti-from-files | --vti FILE]`: the controller
+// without a display,
 // for line automation and the demo. The same start-up, starts and completions as the
 // window; message boxes go to stderr, a line per status change and per completion to
 // stdout, then the results table and each station's yield.
@@ -29,6 +30,7 @@ inline constexpr int kMaxHeadlessRuns = 10000;
 struct HeadlessArgs {
   int runs = 1;
   bool vti_from_files = false;
+  std::string vti_file;  // reference values from this file (controller/vti_file.h)
 };
 
 // The options after --headless; nullopt and `error` when they do not parse.

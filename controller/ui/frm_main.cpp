@@ -10,8 +10,9 @@
 #include <QTableView>
 
 #include "controller/controller_texts.h"
-#include "controller/stored_references.h"
+#include "components/tester_config_store.h"
 #include "controller/ui/frm_splash.h"
+#include "controller/ui/frm_vti.h"
 #include "controller/ui/station_lamp.h"
 #include "controller/ui/station_table_model.h"
 
@@ -27,9 +28,6 @@ constexpr int kRowPitch = Px(195);  // a status row, and the lamps' spacing
 constexpr int kTableLeft = Px(9240);
 constexpr int kElapsedRefreshMs = 1000;
 
-constexpr const char* kVtiNotYet =
-    "The VTI window is not available in this version.\n"
-    "Send the reference values kept in the station files to every station instead?";
 
 }  // namespace
 
@@ -243,14 +241,12 @@ void frmMain::ShowAbout(bool gauge_control) {
 
 void frmMain::ConfigureVti() {
   if (!controller_) return;
-  if (open_vti_) {
-    open_vti_();
-    return;
-  }
-  if (!dialogs_.AskYesNo(kVtiNotYet)) return;
-  for (const std::string& failure : PushStoredReferences(*controller_, app_folder_)) {
-    dialogs_.ShowMessage(failure);
-  }
+  // Made afresh for every opening, so it shows the station files as they are now.
+  VtiGridParts parts{*controller_, pump_, dialogs_,
+                     [] { return std::make_unique<TesterConfigStore>(); }, app_folder_, nullptr};
+  frmVTI window(parts, this);
+  window.Open();
+  window.exec();
 }
 
 }  // namespace tester

@@ -9,7 +9,6 @@
 // in the status list, until the controller's close timer closes it 300 ms later.
 #include <QMainWindow>
 #include <array>
-#include <functional>
 
 #include "controller/controller.h"
 #include "controller/controller_view.h"
@@ -36,8 +35,6 @@ public:
   void Attach(Controller& controller, const std::string& app_folder);
   // The window's load: the controller's start-up.
   void Load();
-  // What "Configure VTI" opens; without one the window offers the station files' values.
-  void SetVtiWindow(std::function<void()> open) { open_vti_ = std::move(open); }
 
   // ControllerView.
   void StateChanged() override;
@@ -65,7 +62,6 @@ private:
   OperatorDialogs& dialogs_;
   Controller* controller_ = nullptr;
   std::string app_folder_;
-  std::function<void()> open_vti_;
   StationTableModel* model_ = nullptr;
   TimerId elapsed_timer_ = kNoTimer;
   bool closing_ = false;

@@ -1,6 +1,7 @@
 // The headless controller over fake engines that run by themselves on a virtual clock.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "controller/cli/headless.h"
@@ -54,6 +55,15 @@ TEST_F(Headless, RunsEveryStartAndPrintsTheResultsAndYield) {
   EXPECT_EQ(factory.At(0).quits, 1);
 }
 
+TEST_F(Headless, ReferenceValuesFromAFile) {
+  const std::string file = home.Path() + "/vti.ini";
+  std::ofstream(file) << "[Bay0]\nRefVoltage1=3712\n";
+  ASSERT_EQ(Run({"--vti", file}), 0) << err.str();
+  ASSERT_EQ(factory.At(0).vti_calls.size(), 1u);
+  EXPECT_EQ(factory.At(0).vti_calls[0][0], 3712);
+  EXPECT_EQ(Run({"--vti", home.Path() + "/missing.ini"}), 2);
+}
+
 TEST_F(Headless, WithoutReferenceValuesItSaysWhyItCannotStart) {
   EXPECT_EQ(Run({}), 2);
   EXPECT_NE(err.str().find("--vti-from-files"), std::string::npos) << err.str();
@@ -72,6 +82,7 @@ TEST(HeadlessArgs, RunsMustBeAWholeNumberInRange) {
   EXPECT_FALSE(ParseHeadlessArgs({"--runs", "0"}, error));
   EXPECT_FALSE(ParseHeadlessArgs({"--runs", "2x"}, error));
   EXPECT_FALSE(ParseHeadlessArgs({"--fast"}, error));
+  EXPECT_FALSE(ParseHeadlessArgs({"--vti", "x.ini", "--vti-from-files"}, error));
   EXPECT_EQ(ParseHeadlessArgs({"--runs", "12"}, error)->runs, 12);
 }
 

@@ -1,6 +1,7 @@
 // The main window over the controller and fake engines on a virtual clock: start, the
 // rows and lamps after completions, the temperature-stop label, the failed start-up, and
 // screenshots of a run in progress and after it.
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 
 #include "components/result_store.h"
 #include "components/ui/tester_log_view.h"
+#include "controller/stored_references.h"
 #include "controller/tests/controller_fakes.h"
 #include "controller/ui/frm_main.h"
 #include "controller/ui/station_lamp.h"
@@ -126,9 +128,17 @@ private slots:
     Rig rig(2, true, "[BoardMapping]\nADAPTER0=Bay01\nADAPTER1=Bay02\n[Bay01]\nITS=1\n");
     QVERIFY(rig.Button("cmdVTI")->isVisibleTo(rig.window.get()));
     QVERIFY(!rig.Button("cmdStart")->isEnabled());
-    // Until the VTI window exists, the button offers the station files' values.
-    rig.dialogs.QueueYesNo(true);
+    // "Configure VTI" opens the reference window, modal over this one.
+    QString opened;
+    QTimer::singleShot(0, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        opened = modal->objectName();
+        modal->close();
+      }
+    });
     QTest::mouseClick(rig.Button("cmdVTI"), Qt::LeftButton);
+    QCOMPARE(opened, QString("frmVTI"));
+    QVERIFY(PushStoredReferences(*rig.controller, rig.home.Path()).empty());
     QCOMPARE(rig.factory.At(1).vti_calls.size(), size_t{1});
     QVERIFY(rig.Button("cmdStart")->isEnabled());
     rig.factory.At(0).int_tenths = 400;
