@@ -70,8 +70,11 @@ bool Controller::Load() {
                       config.VoltageCalEnabled == 0);
     if (!bVTIRequired_) {
       cmdVTIVisible_ = false;
-      UpdateStartButton();
+      // The reminder goes off before the button is evaluated: a reminder still due (a fresh
+      // folder never had references) would otherwise keep start disabled although no
+      // reference values are needed.
       reminder_.EnableReminder(false);
+      UpdateStartButton();
       EnableTempCheck(false);
     }
     const std::string mapping = MapBoards();
