@@ -36,6 +36,18 @@ void StandaloneSerial::ExposedClass_RequestSerialNo(int32_t& nSerial) {
   counter_.NextSerial(handed_out);
   nSerial = handed_out;
   nLastSerial = handed_out;
+  unsettled_.push_back(handed_out);
+}
+
+std::string StandaloneSerial::RecordCompletion(const std::string& sSerial) {
+  std::string errors;
+  for (const int32_t n : unsettled_) {
+    const SerialFate fate = std::to_string(n) == sSerial ? SerialFate::kWritten : SerialFate::kVoid;
+    const std::string error = counter_.RecordFate(n, fate);
+    if (!error.empty()) errors += (errors.empty() ? "" : "\n") + error;
+  }
+  unsettled_.clear();
+  return errors;
 }
 
 // A hand-edited "0", a negative number or text would make the last number handed out

@@ -17,6 +17,7 @@
 // written, and the controller hands out the numbers.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/serial_counter.h"
 
@@ -53,6 +54,15 @@ public:
   // configuration dialog. Seeding state is left as it is.
   void SetCounterFromSavedStart();
 
+  // Whom the following numbers are handed to (the counter keeps it with each number).
+  void SetRequester(const std::string& station, const std::string& run) {
+    counter_.SetRequester(station, run);
+  }
+  // At a run's completion: the numbers handed out to the run get their fate in the
+  // counter, written for the one the completion reports (`sSerial`), void for the others.
+  // The counter's error texts, a line each; empty = recorded (or nothing to record).
+  std::string RecordCompletion(const std::string& sSerial);
+
   bool SerialSeeded() const { return bSerialSeeded; }
   int32_t LastSerial() const { return nLastSerial; }
   bool RunsStandalone() const { return runs_standalone_; }
@@ -63,6 +73,7 @@ private:
   bool runs_standalone_;
   bool bSerialSeeded = false;
   int32_t nLastSerial = 0;
+  std::vector<int32_t> unsettled_;  // handed out since the last completion
 };
 
 }  // namespace tester
