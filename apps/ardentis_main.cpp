@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -10,6 +12,9 @@
 
 #include "apps/ardentis_automation.h"
 #include "apps/command_line.h"
+#include "components/cli/password_cli.h"
+#include "components/result_store.h"
+#include "components/serial_store.h"
 #include "engine/cli/batch_cli.h"
 #include "engine/cli/run_cli.h"
 #include "engine/cli/station_cli.h"
@@ -46,6 +51,11 @@ constexpr const char* kDescription = R"(Single-station engine of the battery-pac
                            on the virtual jig), serial numbers from one counter;
                            prints a line per run, then the results table; station
                            files are not changed; exit 0 when the batch ran
+    password               set the operator lock's password: the first line of stdin
+                           (at a terminal: asked twice, not echoed); stored as a salted
+                           hash in password.ini of the application folder
+  run and batch draw serial numbers from serials.db and log every completion in
+  results.db, both in the application folder (docs/database.md)
 
 environment:
   TESTER_HOME   application folder holding Config.ini (default: the program's folder)
@@ -145,7 +155,10 @@ int RunBatch(const std::string& folder, const std::vector<std::string>& words,
   };
   backend.describe = DescribeSimPlace;
   backend.real_ms = [&] { return static_cast<int64_t>(real_time.elapsed()); };
-  return tester::RunBatchVerb(*runtime->pump, backend, folder, *args, std::cout, std::cerr);
+  const auto serials = tester::OpenSerialStore(folder, *runtime->pump);
+  const auto log = tester::OpenResultStore(folder, *runtime->pump);
+  return tester::RunBatchVerb(*runtime->pump, backend, folder, *args, {*serials, *log}, std::cout,
+                              std::cerr);
 }
 
 }  // namespace
@@ -157,7 +170,7 @@ int main(int argc, char** argv) {
   tester::PrepareParser(parser, kDescription);
   const QCommandLineOption automation("automation", "Serve one station to the controller.");
   parser.addOption(automation);
-  parser.addPositionalArgument("verb", "run, settings, identify, survey or batch.",
+  parser.addPositionalArgument("verb", "run, settings, identify, survey, batch or password.",
                                "<verb> [options]");
   if (std::optional<int> exit = tester::ParseOrExit(parser, app.arguments())) return *exit;
 
@@ -200,7 +213,10 @@ int main(int argc, char** argv) {
     std::optional<tester::StationRuntime> runtime =
         OpenRuntime(tester::BusConfigFromEnvironment());
     if (!runtime) return tester::kExitCannotStart;
-    return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args, std::cout,
+    const auto serials = tester::OpenSerialStore(folder, *runtime->pump);
+    const auto log = tester::OpenResultStore(folder, *runtime->pump);
+    return tester::RunRunVerb(*runtime->pump, *runtime->control, folder, run_args,
+                              {*serials, *log}, std::cout,
                               std::cerr);
   }
   if (verb == "batch") {
@@ -211,6 +227,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> batch_words;
     if (line.parser.isSet(runs)) batch_words = {"--runs", line.parser.value(runs).toStdString()};
     return RunBatch(folder, batch_words, line.parser);
+  }
+  if (verb == "password") {
+    VerbLine line;
+    ParseVerb(line, verb, "Set the operator lock's password from standard input.", rest, {});
+    if (line.exit) return *line.exit;
+    return tester::RunPasswordVerb(folder, std::cin, isatty(STDIN_FILENO) != 0, std::cout,
+                                   std::cerr);
   }
   if (verb == "survey") {
     VerbLine line;

@@ -97,6 +97,9 @@ struct TesterConfigProperties {
   int32_t RefCurrent = 0;             // rw, mA station reference current
   // Ours, beyond the object's original interface:
   int16_t RequireImageDigest = 0;     // flag: a golden image without its digest file is refused
+  int16_t VTIAlwaysAllowed = 0;       // flag: the operator lock leaves reference-value entry open
+  int16_t RecalReminderHours = 0;     // hours from a reference update until the reminder is due;
+                                      // 0: the reminder never falls due
 };
 
 // A load that met values it cannot read ("yes" for a flag, 9 cells, letters in a number):

@@ -21,6 +21,8 @@ constexpr double kMaxRefCurrentMa = 32767;
 // Widest reference temperature a station can hold its pack at, degC.
 constexpr double kMinRefTemperature = -50;
 constexpr double kMaxRefTemperature = 150;
+// Longest recalibration period: a year.
+constexpr double kMaxReminderHours = 366 * 24;
 // Bus addresses are written in their 8-bit form (0x94 = 148).
 constexpr double kMaxBusAddress = 255;
 
@@ -32,6 +34,7 @@ constexpr std::string_view kLimits = "Limits";
 constexpr std::string_view kSerial = "Serial";
 constexpr std::string_view kManufacturer = "Manufacturer";
 constexpr std::string_view kFiles = "Files";
+constexpr std::string_view kOperator = "Operator";
 constexpr std::string_view kReferences = "References";
 constexpr std::string_view kStationSection = "Station";
 
@@ -140,6 +143,11 @@ std::vector<ConfigKey> BuildKeys() {
       Flag(kFiles, "RequireImageDigest", &P::RequireImageDigest,
            "1: refuse a golden image that has no digest file (<image>.sha256) beside it"),
 
+      Flag(kOperator, "VTIAlwaysAllowed", &P::VTIAlwaysAllowed,
+           "1: reference values (VTI) can be entered while the operator lock is locked"),
+      Int16(kOperator, "RecalReminderHours", &P::RecalReminderHours, 24, 0, kMaxReminderHours,
+            "hours after a reference update until no test may start; 0: no reminder"),
+
       Int32(kReferences, "RefVoltage1", &P::RefVoltage1, 0, 0, kMaxRefVoltageMv,
             "mV across cell 1", ref),
       Int32(kReferences, "RefVoltage2", &P::RefVoltage2, 0, 0, kMaxRefVoltageMv,
@@ -163,23 +171,34 @@ std::vector<ConfigKey> BuildKeys() {
   };
 }
 
-// Sections in file order with the comment line written above each in a new file.
+// Sections in file order with the comment line written above each in a new file, and the
+// group of the global configuration editor that shows their keys.
 struct ConfigSection {
   std::string_view name;
   std::string_view comment;
+  std::string_view group;
 };
 
 constexpr ConfigSection kSections[] = {
-    {kTarget, "Device under test"},
-    {kSteps, "Steps of a run"},
-    {kCalibration, "Calibration switches"},
-    {kLimits, "Limits of the calibration checks"},
-    {kSerial, "Serial numbers"},
-    {kManufacturer, "Manufacturer data and date"},
-    {kFiles, "Files"},
-    {kReferences, "Reference values of this station (entered in the VTI window)"},
-    {kStationSection, "This station's board: sensor address and sensor offsets"},
+    {kTarget, "Device under test", "Device under test"},
+    {kSteps, "Steps of a run", "Test steps"},
+    {kCalibration, "Calibration switches", "Calibration switches"},
+    {kLimits, "Limits of the calibration checks", "Limits"},
+    {kSerial, "Serial numbers", "Serial and manufacturer data"},
+    {kManufacturer, "Manufacturer data and date", "Serial and manufacturer data"},
+    {kFiles, "Files", "Image and log"},
+    {kOperator, "Operator lock and recalibration reminder", "Operator lock and reminder"},
+    {kReferences, "Reference values of this station (entered in the VTI window)",
+     "Reference values"},
+    {kStationSection, "This station's board: sensor address and sensor offsets", "Station board"},
 };
+
+const ConfigSection* FindSection(std::string_view section) {
+  for (const ConfigSection& s : kSections) {
+    if (s.name == section) return &s;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -189,10 +208,13 @@ std::span<const ConfigKey> ConfigKeys() {
 }
 
 std::string_view SectionComment(std::string_view section) {
-  for (const ConfigSection& s : kSections) {
-    if (s.name == section) return s.comment;
-  }
-  return {};
+  const ConfigSection* found = FindSection(section);
+  return found ? found->comment : std::string_view();
+}
+
+std::string_view SectionGroup(std::string_view section) {
+  const ConfigSection* found = FindSection(section);
+  return found ? found->group : std::string_view();
 }
 
 }  // namespace tester

@@ -52,4 +52,9 @@ std::span<const ConfigKey> ConfigKeys();
 // The comment line written above a section's header in a new file.
 std::string_view SectionComment(std::string_view section);
 
+// The title of the group the global configuration editor shows a section's keys in ("Test
+// steps", "Calibration switches", ...); sections in file order give the groups in order,
+// and neighbouring sections may share one ([Serial] and [Manufacturer]).
+std::string_view SectionGroup(std::string_view section);
+
 }  // namespace tester

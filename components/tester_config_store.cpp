@@ -148,5 +148,6 @@ void TesterConfigStore::LoadTempConfig() { Load(Part::kTempOffsets); }
 std::string TesterConfigStore::SaveConfig() { return Save(Part::kAll); }
 std::string TesterConfigStore::SaveVTIConfig() { return Save(Part::kReferences); }
 std::string TesterConfigStore::SaveTempConfig() { return Save(Part::kTempOffsets); }
+std::string TesterConfigStore::SaveGlobalConfig() { return Save(Part::kGlobal); }
 
 }  // namespace tester

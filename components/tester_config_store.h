@@ -39,6 +39,10 @@ public:
   void LoadTempConfig() override;
   std::string SaveTempConfig() override;
 
+  // Writes the keys LoadGlobalConfig reads and nothing else (the global configuration
+  // editor: a station file's references and sensor offsets stay as they are).
+  std::string SaveGlobalConfig();
+
   // The values the last load refused, one line each; cleared by every load.
   const std::vector<std::string>& Problems() const { return problems_; }
 

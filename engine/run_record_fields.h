@@ -1,21 +1,16 @@
 #pragma once
 // The parts of a run's record the engine derives rather than measures: the station's
-// name, the wall-clock time stamp, the failing step's message and the outcome.
+// name, the failing step's message and the outcome.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "common/run_record.h"
-#include "platform/event_pump.h"
 
 namespace tester {
 
 // A station is named by its station file: the file name without folder and ".ini".
 std::string StationName(const std::string& settings_file);
-
-// The station clock's date and time of day as ISO 8601 with the local offset,
-// e.g. "2026-01-05T08:00:00.000+01:00".
-std::string WallClockText(const EventPump& pump);
 
 // The message a failed run showed for its failure (its first failure report); empty for
 // a pass.

@@ -21,6 +21,7 @@
 #include "engine/workarounds.h"
 #include "gauge/rom_mode.h"
 #include "gauge/rom_programming.h"
+#include "platform/wall_clock.h"
 
 namespace tester {
 namespace {

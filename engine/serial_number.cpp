@@ -6,10 +6,6 @@
 namespace tester {
 namespace {
 
-// Bits kept of a serial number larger than the gauge's word, and the bit that marks it.
-constexpr uint32_t kLargeSerialMask = 0x7FFF;
-constexpr uint32_t kLargeSerialFlag = 0x8000;
-
 // The station clock counts whole microseconds; a read-back that has waited the full
 // time-out must not get one more round because of rounding in the seconds arithmetic.
 constexpr double kClockResolutionS = 0.5e-6;
@@ -36,12 +32,6 @@ Status WriteAndConfirm(GaugeLink& link, int16_t value) {
 }
 
 }  // namespace
-
-int16_t SerialWord16(int32_t n) {
-  const auto bits = static_cast<uint32_t>(n);
-  if (n <= kSerialWordMax) return static_cast<int16_t>(static_cast<uint16_t>(bits & 0xFFFF));
-  return static_cast<int16_t>(static_cast<uint16_t>((bits & kLargeSerialMask) | kLargeSerialFlag));
-}
 
 // The gauge control is an outside component: whatever it throws ends the write as a
 // failed serial number, never the run.

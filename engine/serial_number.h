@@ -6,6 +6,7 @@
 // Every failure of either writer is reported as kStatusSerialWriteFailed (65545).
 #include <cstdint>
 
+#include "common/serial_word.h"
 #include "common/status_codes.h"
 #include "gauge/gauge_link.h"
 #include "common/gauge_control.h"
@@ -16,18 +17,7 @@ inline constexpr uint8_t kSerialNumberCmd = 0x1C;      // SMBus command: the ser
 inline constexpr int32_t kSerialReadBackPauseMs = 50;  // adapter pause between read-backs
 inline constexpr double kSerialReadBackTimeoutS = 2.0; // read-back gives up after this
 
-// Largest serial number the gauge holds as it is; larger numbers keep their low 15 bits
-// and set bit 15.
-inline constexpr int32_t kSerialWordMax = 65535;
-
-// The 16-bit word the gauge receives for serial number `n`:
-//  - n up to 65535: its low 16 bits;
-//  - larger: its low 15 bits with bit 15 set, so such numbers never collide with 1..32767.
-// A negative n is "up to 65535" and therefore gives its low 16 bits, the same two's
-// complement pattern the register-style serial writer stores (-1 -> 0xFFFF). Negative
-// serial numbers are never handed out by a counter; they can only come from a hand-edited
-// NextSerialNumber, and writing their bit pattern is what every writer of the family does.
-int16_t SerialWord16(int32_t n);
+// The 16-bit form of a serial number (SerialWord16, kSerialWordMax): common/serial_word.h.
 
 // SMBus serial-number command: write the 16-bit form, then read it back every 50 ms
 // (adapter pause) until a read succeeds with the value; 65545 when the write fails, when

@@ -33,13 +33,13 @@ std::string ResolveTarget(const std::string& path) {
 }
 
 // Creates a temporary file beside `target`; returns its descriptor or -1.
-int CreateTempBeside(const std::string& target, std::string* temp_path) {
+int CreateTempBeside(const std::string& target, std::string* temp_path, mode_t create_mode) {
   const std::filesystem::path p(target);
   const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : ".";
   const std::string stem = "." + p.filename().string() + ".tmp-" + std::to_string(getpid()) + "-";
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     *temp_path = (folder / (stem + std::to_string(attempt))).string();
-    const int fd = open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    const int fd = open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, create_mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -69,9 +69,14 @@ void SyncFolderOf(const std::string& target) {
 }
 
 // Fills the temporary file; returns nullptr on success or what failed (errno is kept).
-const char* FillTemp(int fd, const std::string& target, std::string_view bytes) {
+// `mode`: the bits the file gets; nullopt keeps those of the old file.
+const char* FillTemp(int fd, const std::string& target, std::string_view bytes,
+                     std::optional<mode_t> mode) {
   struct stat old_state {};
-  if (stat(target.c_str(), &old_state) == 0 && fchmod(fd, old_state.st_mode & 07777) != 0) {
+  if (mode) {
+    if (fchmod(fd, *mode) != 0) return "cannot set the permissions of";
+  } else if (stat(target.c_str(), &old_state) == 0 &&
+             fchmod(fd, old_state.st_mode & 07777) != 0) {
     return "cannot set the permissions of";
   }
   if (!WriteAll(fd, bytes)) return "cannot write";
@@ -79,17 +84,17 @@ const char* FillTemp(int fd, const std::string& target, std::string_view bytes) 
   return nullptr;
 }
 
-}  // namespace
-
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                     std::optional<mode_t> mode) {
   const std::string target = ResolveTarget(path);
   std::string temp;
-  const int fd = CreateTempBeside(target, &temp);
+  // A file with fixed bits is created with none for others, so it is never readable by them.
+  const int fd = CreateTempBeside(target, &temp, mode ? *mode & 0700 : kNewFileMode);
   if (fd < 0) {
     SetError(error, "cannot create a temporary file for", target, errno);
     return false;
   }
-  const char* failed = FillTemp(fd, target, bytes);
+  const char* failed = FillTemp(fd, target, bytes, mode);
   int err = errno;
   if (close(fd) != 0 && failed == nullptr) failed = "cannot close", err = errno;
   if (failed == nullptr && rename(temp.c_str(), target.c_str()) != 0) {
@@ -102,6 +107,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   }
   SyncFolderOf(target);
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  return WriteAtomically(path, bytes, error, std::nullopt);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned mode) {
+  return WriteAtomically(path, bytes, error, static_cast<mode_t>(mode & 07777));
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,

@@ -14,6 +14,12 @@ namespace tester {
 // An existing file keeps its permission bits; a symbolic link is written through.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
 
+// The same, but the new file gets exactly the permission bits `mode` (0600: its owner only),
+// whatever the umask and the old file's bits; the bits are set before any byte is written,
+// so no other user can open the file at any moment.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         unsigned mode);
+
 // Largest file ReadWholeFile takes by default. Every file the programs read whole is far
 // smaller: station files, Config.ini, Targets and jig files are kilobytes, and the largest,
 // a replay trace, is about 32 KiB for one run, so 16 MiB holds hundreds of runs. A file

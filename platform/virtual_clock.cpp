@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/civil_time.h"
+
 namespace tester {
 namespace {
 
@@ -11,34 +13,6 @@ namespace {
 constexpr int64_t kMaxDelayMs = 1'000'000'000'000LL;
 
 int64_t DelayMicros(int64_t ms) { return std::clamp<int64_t>(ms, 0, kMaxDelayMs) * kMicrosPerMs; }
-
-// Days since 1970-01-01 of a proleptic Gregorian date (era-based, exact for any year).
-int64_t DaysFromCivil(const CivilDate& date) {
-  const int64_t y = date.year - (date.month <= 2 ? 1 : 0);
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t year_of_era = y - era * 400;
-  const int64_t month_from_march = (date.month + 9) % 12;
-  const int64_t day_of_year = (153 * month_from_march + 2) / 5 + date.day - 1;
-  const int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-CivilDate CivilFromDays(int64_t days) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t day_of_era = days - era * 146097;
-  const int64_t year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year =
-      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  const int64_t month_from_march = (5 * day_of_year + 2) / 153;
-  const int day = static_cast<int>(day_of_year - (153 * month_from_march + 2) / 5 + 1);
-  const int month = static_cast<int>(month_from_march < 10 ? month_from_march + 3
-                                                           : month_from_march - 9);
-  const int year = static_cast<int>(year_of_era + era * 400 + (month <= 2 ? 1 : 0));
-  return CivilDate{year, month, day};
-}
 
 }  // namespace
 

@@ -4,8 +4,6 @@
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
-#include <limits>
-#include <stdexcept>
 
 #include "common/component_error.h"
 #include "common/messages.h"
@@ -25,50 +23,28 @@ namespace {
 
 constexpr int32_t kFirstSerial = 1;  // serial 0 reads as "no serial" in a completion report
 
-// The batch's one source of serial numbers: a number is issued once and never again.
-class SerialIssuer {
-public:
-  // The first number: the largest NextSerialNumber of the station files, at least 1.
-  void StartAt(int32_t first) { next_ = std::max(first, kFirstSerial); }
-  // Throws when the numbers are used up: the run then writes no number at all rather
-  // than one that wrapped around onto an earlier pack's.
-  int32_t Issue() {
-    if (next_ > std::numeric_limits<int32_t>::max()) {
-      throw std::runtime_error("serial numbers used up");
-    }
-    ++issued_;
-    return static_cast<int32_t>(next_++);
-  }
-  int Issued() const { return issued_; }
-
-private:
-  int64_t next_ = kFirstSerial;
-  int issued_ = 0;
-};
-
-// Serial numbers of one station from the batch's issuer; the station's state (title,
-// verdict) is kept by the StationState in front of it. Statuses stay quiet: the batch
-// prints one line per run.
+// Serial numbers of one station from the application folder's counter; the station's
+// state (title, verdict) is kept by the StationState in front of it. Statuses stay quiet:
+// the batch prints one line per run.
 class BatchSerials final : public SingleSiteEvents {
 public:
-  explicit BatchSerials(SerialIssuer& serials) : serials_(serials) {}
+  explicit BatchSerials(SerialStore& serials) : serials(serials) {}
   void CurrentStatus(const std::string&, int32_t) override {}
   void RequestSerialNo(int32_t& nSerial) override {
-    nSerial = serials_.Issue();
-    issued.push_back(nSerial);
+    const RunRecord* record = sequence ? &sequence->Record() : nullptr;
+    serials.Draw(record ? record->station : std::string(), record ? record->started_at : "",
+                 nSerial);
   }
   void Completed(const CompletionReport&, const RunRecord&) override {}
   void SetWindowTitle(const std::string&) override {}
 
-  std::vector<int32_t> issued;  // numbers handed to the current run
-
-private:
-  SerialIssuer& serials_;
+  RunSerials serials;
+  const RunSequence* sequence = nullptr;  // the station's, once it is made
 };
 
 // What a station of the batch reports to: its state, in front of its serial numbers.
 struct BatchReports {
-  explicit BatchReports(SerialIssuer& issuer) : serials(issuer), state(&serials) {}
+  explicit BatchReports(SerialStore& counter) : serials(counter), state(&serials) {}
   BatchSerials serials;
   StationState state;
 };
@@ -114,9 +90,9 @@ struct StartError {
 class Batch {
 public:
   Batch(EventPump& pump, const BatchBackend& backend, const std::string& folder,
-        const BatchVerbArgs& args, std::ostream& out, std::ostream& err)
-      : pump_(pump), backend_(backend), folder_(folder), args_(args), out_(out), err_(err),
-        dialogs_(err, kProgramTitle) {}
+        const BatchVerbArgs& args, const RunStores& stores, std::ostream& out, std::ostream& err)
+      : pump_(pump), backend_(backend), folder_(folder), args_(args), stores_(stores), out_(out),
+        err_(err), dialogs_(err, kProgramTitle) {}
 
   BatchOutcome Run();
 
@@ -137,10 +113,12 @@ private:
   const BatchBackend& backend_;
   const std::string& folder_;
   const BatchVerbArgs& args_;
+  const RunStores& stores_;
   std::ostream& out_;
   std::ostream& err_;
   HeadlessDialogs dialogs_;
-  SerialIssuer serials_;
+  int serials_issued_ = 0;
+  int not_logged_ = 0;  // completions the result log refused
   // Adapters of skipped stations, kept claimed to the end of the batch.
   std::vector<std::unique_ptr<GaugeControl>> held_;
   std::vector<std::unique_ptr<BatchStation>> stations_;
@@ -215,6 +193,7 @@ std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl>&
     return nullptr;
   }
   s->sequence = std::make_unique<RunSequence>(*s->station, s->config, s->reports->state);
+  s->reports->serials.sequence = s->sequence.get();
   out_ << label << ": " << s->config.TargetName << ", " << s->runs << " run(s), " << file
        << ", " << s->reports->state.Title() << "\n";
   return s;
@@ -222,7 +201,7 @@ std::unique_ptr<BatchStation> Batch::SetUpStation(std::unique_ptr<GaugeControl>&
 
 bool Batch::LoadStation(BatchStation& s, const std::string& label) {
   s.config.IniFile = JoinProgramPath(folder_, StationFileName(s.number));
-  s.reports = std::make_unique<BatchReports>(serials_);
+  s.reports = std::make_unique<BatchReports>(stores_.serials);
   Status status = 0;
   try {
     status = InitCacheFromSetup(*s.station, s.config, s.reports->state, s.config.IniFile);
@@ -246,16 +225,33 @@ bool Batch::LoadStation(BatchStation& s, const std::string& label) {
   return true;
 }
 
+// A fresh counter starts at the largest NextSerialNumber of the station files; after that
+// the counter's own record rules. A counter that cannot hand out numbers stops the batch
+// when a station writes them.
 void Batch::StartSerials() {
-  int32_t first = kFirstSerial;
-  for (const auto& s : stations_) first = std::max(first, s->config.NextSerialNumber);
-  serials_.StartAt(first);
-  out_ << "Serial numbers from " << first << " (one counter for the batch)\n";
+  int32_t seed = kFirstSerial;
+  bool writes = false;
+  for (const auto& s : stations_) {
+    seed = std::max(seed, s->config.NextSerialNumber);
+    writes = writes || s->config.WriteSerialNumber != 0;
+  }
+  // The log sizes itself for the batch's stations, in their order on the jig.
+  std::vector<std::string> names;
+  for (const auto& s : stations_) names.push_back("Station" + std::to_string(s->number));
+  stores_.log.InitStations(names, static_cast<int16_t>(names.size()));
+  std::string problem = stores_.serials.SeedIfFresh(seed);
+  if (problem.empty()) problem = stores_.serials.SerialConfigError();
+  if (!problem.empty() && writes) {
+    throw StartError{"Error in configuration for serial number: " + problem};
+  }
+  std::string error;
+  const std::optional<SerialSummary> summary = stores_.serials.Summary(0, error);
+  out_ << "Serial numbers from " << (summary ? std::to_string(summary->next) : "?")
+       << " (the application folder's counter)\n";
 }
 
 BatchRow Batch::RunOnce(BatchStation& s, int run) {
   s.reports->state.ClearVerdict();
-  s.reports->serials.issued.clear();
   int32_t result = 0;
   std::string broke_off;
   try {
@@ -279,8 +275,22 @@ BatchRow Batch::RunOnce(BatchStation& s, int run) {
   } else {
     row.message = "the run ended without a verdict" + (broke_off.empty() ? "" : ": " + broke_off);
   }
-  for (int32_t number : s.reports->serials.issued) {
+  RunSerials& serials = s.reports->serials.serials;
+  serials_issued_ += static_cast<int>(serials.Drawn().size());
+  for (int32_t number : serials.Drawn()) {
     if (std::to_string(number) != row.serial) ++row.unwritten;
+  }
+  const std::optional<CompletionReport>& completion = s.reports->state.LastCompletion();
+  for (const std::string& error : serials.Settle(completion ? &*completion : nullptr)) {
+    err_ << "ardentis: station " << s.number << ": serial counter: " << error << "\n";
+  }
+  if (completion) {
+    const std::string not_logged = LogCompletion(stores_.log, *completion, s.sequence->Record());
+    if (!not_logged.empty()) {
+      ++not_logged_;
+      err_ << "ardentis: station " << s.number
+           << ": TesterLog.AddToLog returned error string: " << not_logged << "\n";
+    }
   }
   return row;
 }
@@ -313,20 +323,24 @@ BatchOutcome Batch::Run() {
   try {
     out_ << "Production batch, application folder " << folder_ << "\n";
     SetUpStations();
+    StartSerials();
   } catch (const StartError& error) {
     err_ << "ardentis: " << error.message << "\n";
     return BatchOutcome{kExitCannotStart, {}, 0};
   }
-  StartSerials();
   out_ << "Durations are station-clock times"
        << (args_.virtual_clock ? " (virtual clock: waits take no real time)" : "") << "\n\n";
   RunRounds();
   BatchTotals totals;
-  totals.serials_issued = serials_.Issued();
+  totals.serials_issued = serials_issued_;
   if (timed) totals.real_ms = backend_.real_ms() - start_ms;
   out_ << "\n";
   PrintBatchTable(rows_, totals, out_);
-  return BatchOutcome{kExitOk, rows_, totals.serials_issued};
+  if (not_logged_ > 0) {
+    err_ << "ardentis: " << not_logged_ << " completion(s) could not be logged: see above\n";
+  }
+  return BatchOutcome{not_logged_ == 0 ? kExitOk : kExitGaugeFailed, rows_,
+                      totals.serials_issued};
 }
 
 }  // namespace
@@ -354,14 +368,15 @@ std::optional<BatchVerbArgs> ParseBatchArgs(const std::vector<std::string>& word
 
 BatchOutcome RunProductionBatch(EventPump& pump, const BatchBackend& backend,
                                 const std::string& program_folder, const BatchVerbArgs& args,
-                                std::ostream& out, std::ostream& err) {
-  Batch batch(pump, backend, program_folder, args, out, err);
+                                const RunStores& stores, std::ostream& out, std::ostream& err) {
+  Batch batch(pump, backend, program_folder, args, stores, out, err);
   return batch.Run();
 }
 
 int RunBatchVerb(EventPump& pump, const BatchBackend& backend, const std::string& program_folder,
-                 const BatchVerbArgs& args, std::ostream& out, std::ostream& err) {
-  return RunProductionBatch(pump, backend, program_folder, args, out, err).exit_status;
+                 const BatchVerbArgs& args, const RunStores& stores, std::ostream& out,
+                 std::ostream& err) {
+  return RunProductionBatch(pump, backend, program_folder, args, stores, out, err).exit_status;
 }
 
 }  // namespace tester

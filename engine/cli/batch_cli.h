@@ -6,12 +6,14 @@
 // the packs of its queue, the stations taking turns run by run, and a results table ends
 // the batch.
 //
-// Serial numbers are issued centrally, from one counter for the whole batch that starts at
-// the largest NextSerialNumber of the station files: no two packs get one number, and a
-// number once issued is never issued again, even when its write failed (the gauge may hold
-// it). A failed run whose serial write failed still names its number in the completion
-// report (extended code 65545); the results show no serial for it. The station files are
-// only read: the counter moves, not the files' NextSerialNumber.
+// Serial numbers come from the application folder's serial counter (`stores.serials`),
+// shared with every other program on the folder; a fresh counter starts at the largest
+// NextSerialNumber of the station files. No two packs get one number, and a number once
+// issued is never issued again, even when its write failed (the gauge may hold it): its
+// fate is void. A failed run whose serial write failed still names its number in the
+// completion report (extended code 65545); the results show no serial for it. Every
+// completion goes into the result log (`stores.log`) with its record. The station files
+// are only read.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "engine/cli/batch_table.h"
+#include "engine/cli/run_stores.h"
 #include "platform/event_pump.h"
 #include "common/gauge_control.h"
 
@@ -68,12 +71,14 @@ struct BatchOutcome {
 // Runs the batch and prints it (set-up lines, a line per run, the table, the totals).
 BatchOutcome RunProductionBatch(EventPump& pump, const BatchBackend& backend,
                                 const std::string& program_folder, const BatchVerbArgs& args,
-                                std::ostream& out, std::ostream& err);
+                                const RunStores& stores, std::ostream& out, std::ostream& err);
 
-// The batch as a console verb. Exit status: 0 the batch ran (whatever the verdicts), 2 it
-// could not start (no adapter, no station with a station file, no run count for a backend
-// that cannot tell one).
+// The batch as a console verb. Exit status: 0 the batch ran (whatever the verdicts) and
+// every completion was logged, 1 a completion could not be logged, 2 it could not start
+// (no adapter, no station with a station file, no run count for a backend that cannot tell
+// one, a serial counter that cannot hand out numbers when a station writes them).
 int RunBatchVerb(EventPump& pump, const BatchBackend& backend, const std::string& program_folder,
-                 const BatchVerbArgs& args, std::ostream& out, std::ostream& err);
+                 const BatchVerbArgs& args, const RunStores& stores, std::ostream& out,
+                 std::ostream& err);
 
 }  // namespace tester

@@ -1,6 +1,7 @@
 #include "engine/cli/run_cli.h"
 
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "common/component_error.h"
@@ -19,24 +20,40 @@
 namespace tester {
 namespace {
 
-// What a console run prints as it goes: status lines and the station's title. The serial
-// proposal stands; the verdict is read from the station's state afterwards.
+// What a console run prints as it goes: status lines and the station's title. Serial
+// numbers come from the counter; the verdict is read from the station's state afterwards.
 class ConsolePrinter final : public SingleSiteEvents {
 public:
-  explicit ConsolePrinter(std::ostream& out) : out_(out) {}
+  ConsolePrinter(std::ostream& out, std::ostream& err, RunSerials& serials)
+      : out_(out), err_(err), serials_(serials) {}
   void CurrentStatus(const std::string& text, int32_t) override { out_ << text << "\n"; }
-  void RequestSerialNo(int32_t&) override {}
+  void RequestSerialNo(int32_t& nSerial) override {
+    const RunRecord* record = sequence_ ? &sequence_->Record() : nullptr;
+    try {
+      serials_.Draw(record ? record->station : std::string(), record ? record->started_at : "",
+                    nSerial);
+    } catch (const ComponentError& error) {
+      err_ << "ardentis: no serial number: " << error.what() << "\n";
+      throw;
+    }
+  }
   void Completed(const CompletionReport&, const RunRecord&) override {}
   void SetWindowTitle(const std::string& title) override { out_ << "Station: " << title << "\n"; }
+  void Follow(const RunSequence& sequence) { sequence_ = &sequence; }
 
 private:
   std::ostream& out_;
+  std::ostream& err_;
+  RunSerials& serials_;
+  const RunSequence* sequence_ = nullptr;
 };
 
 // Moves NextSerialNumber past the number a run wrote; false when the file refused.
 bool AdvanceSerial(TesterConfig& config, const CompletionReport& report, std::ostream& err) {
   const int32_t written = std::stoi(report.sSerial);
   if (written == 0 || written < config.NextSerialNumber) return true;
+  // The largest number has no next: the seed stays on it (the counter refuses it as used).
+  if (written == std::numeric_limits<int32_t>::max()) return true;
   config.NextSerialNumber = written + 1;
   const std::string error = config.SaveConfig();
   if (error.empty()) return true;
@@ -48,7 +65,8 @@ bool AdvanceSerial(TesterConfig& config, const CompletionReport& report, std::os
 }  // namespace
 
 int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& program_folder,
-               const RunVerbArgs& args, std::ostream& out, std::ostream& err) {
+               const RunVerbArgs& args, const RunStores& stores, std::ostream& out,
+               std::ostream& err) {
   HeadlessDialogs dialogs(err, kProgramTitle);
   Station station(pump, dialogs, program_folder);
   Status board = 0;
@@ -67,7 +85,8 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
     err << "ardentis: station file " << ini << " not found\n";
     return kExitCannotStart;
   }
-  ConsolePrinter printer(out);
+  RunSerials serials(stores.serials);
+  ConsolePrinter printer(out, err, serials);
   StationState reports(&printer);
   TesterConfigStore config;
   config.IniFile = ini;
@@ -85,17 +104,35 @@ int RunRunVerb(EventPump& pump, GaugeControl& control, const std::string& progra
     return kExitCannotStart;
   }
 
+  if (config.WriteSerialNumber != 0) {
+    const std::string problem = serials.Prepare(config.NextSerialNumber);
+    if (!problem.empty()) {
+      err << "Error in configuration for serial number: " << problem << "\n";
+      return kExitCannotStart;
+    }
+  }
+
   RunSequence sequence(station, config, reports);
+  printer.Follow(sequence);
   int32_t result = 0;
   sequence.RunMainProcess(result);
   station.link.ReleaseGaugeControl();
-  if (!reports.LastCompletion()) {
+  const CompletionReport* completion = reports.LastCompletion() ? &*reports.LastCompletion() : nullptr;
+  for (const std::string& error : serials.Settle(completion)) {
+    err << "ardentis: serial counter: " << error << "\n";
+  }
+  if (!completion) {
     err << "ardentis: the run ended without a verdict\n";
     return kExitGaugeFailed;
   }
-  const CompletionReport& report = *reports.LastCompletion();
+  const CompletionReport& report = *completion;
   AdvanceSerial(config, report, err);
   out << RunReportJson(report, sequence.Record()) << "\n";
+  const std::string not_logged = LogCompletion(stores.log, report, sequence.Record());
+  if (!not_logged.empty()) {
+    err << "ardentis: TesterLog.AddToLog returned error string: " << not_logged << "\n";
+    return kExitGaugeFailed;
+  }
   // A replayed run that left its trace, or stopped short of its end, failed whatever the
   // pack's verdict: the trace is the regression test.
   const std::vector<std::string> shortfall = ReplayShortfall(control);

@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "components/sqlite_serial_counter.h"
+#include "components/sqlite_tester_log.h"
 #include "components/tester_config_store.h"
 #include "engine/cli/station_cli.h"
 #include "platform/virtual_clock.h"
@@ -92,7 +94,10 @@ protected:
     BatchVerbArgs args;
     args.runs = runs;
     args.virtual_clock = true;
-    return RunProductionBatch(clock_, backend_, Home().string(), args, out_, err_);
+    // The stores of the folder, opened afresh for each batch as a program would.
+    SqliteSerialCounter serials(Home().string(), clock_);
+    SqliteTesterLog log(Home().string(), clock_);
+    return RunProductionBatch(clock_, backend_, Home().string(), args, {serials, log}, out_, err_);
   }
 
   static std::map<std::string, const BatchRow*> ByLabel(const BatchOutcome& outcome) {
@@ -263,11 +268,39 @@ true_sense_mohm = 10.02
   EXPECT_TRUE(outcome.rows[1].passed) << outcome.rows[1].message;
   EXPECT_EQ(outcome.rows[1].serial, "41") << "an issued number is never issued again";
   EXPECT_EQ(outcome.serials_issued, 2);
+
+  // The counter keeps each number's fate, the log each completion.
+  SqliteSerialCounter counter(Home().string(), clock_);
+  std::string error;
+  const std::optional<SerialSummary> summary = counter.Summary(2, error);
+  ASSERT_TRUE(summary) << error;
+  ASSERT_EQ(summary->latest.size(), 2u);
+  EXPECT_EQ(summary->latest[0].serial, 41);
+  EXPECT_EQ(summary->latest[0].fate, SerialFate::kWritten);
+  EXPECT_EQ(summary->latest[1].fate, SerialFate::kVoid);
+  EXPECT_EQ(summary->latest[1].station, "Station1");
+  SqliteTesterLog log(Home().string(), clock_);
+  const auto runs = log.Runs(RunFilter{}, error);
+  ASSERT_TRUE(runs) << error;
+  ASSERT_EQ(runs->size(), 2u);
+  EXPECT_EQ((*runs)[0].serial, "41");
+  EXPECT_EQ((*runs)[1].outcome, RunOutcome::kError);
+  EXPECT_EQ((*runs)[1].err_code, 65559);
+  EXPECT_EQ(summary->latest[1].run, (*runs)[1].started_at) << "number and run tie up";
+
+  // The next batch on the folder goes on from the counter, not from the station file.
+  const BatchOutcome again = Run();
+  ASSERT_EQ(again.rows.size(), 2u);
+  EXPECT_EQ(again.rows[1].serial, "43") << "42 went to the dead pack again";
 }
 
 TEST_F(BatchTest, ExhaustedCounterWritesNoNumber) {
   for (int k = 2; k <= 4; ++k) fs::remove(StationFile(k));
   EditStation(1, [](TesterConfig& c) { c.NextSerialNumber = 2147483647; });
+  {
+    SqliteSerialCounter counter(Home().string(), clock_);
+    ASSERT_EQ(counter.SetRange({2147483600, 2147483647}), "");
+  }
   const BatchOutcome outcome = Run(2);
   ASSERT_EQ(outcome.exit_status, kExitOk) << err_.str();
   ASSERT_EQ(outcome.rows.size(), 2u);

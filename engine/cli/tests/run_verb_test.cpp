@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 
 #include "components/image_digest.h"
+#include "components/sqlite_serial_counter.h"
+#include "components/sqlite_tester_log.h"
 #include "engine/cli/run_cli.h"
 #include "engine/tests/station_run_fixture.h"
 #include "platform/profile.h"
@@ -37,10 +39,15 @@ protected:
     out.str("");
     err.str("");
     RunVerbArgs args{ini, "ardentis"};
-    return RunRunVerb(pump, backend, DemoFolder(), args, out, err);
+    // The stores live in a scratch folder: the demo folder is only read.
+    SqliteSerialCounter serials(stores->Path(), clock);
+    SqliteTesterLog log(stores->Path(), clock);
+    return RunRunVerb(pump, backend, DemoFolder(), args, {serials, log}, out, err);
   }
-  // A run of a fresh copy of the demo station file answered from `trace`.
+  // A run of a fresh copy of the demo station file answered from `trace`, on a fresh
+  // application folder's stores (the recorded run wrote serial 1).
   int Replay(const std::string& trace) {
+    stores = std::make_unique<TempDir>();
     std::filesystem::copy_file(DemoFolder() + "/Station1.ini", station_file(),
                                std::filesystem::copy_options::overwrite_existing);
     VirtualClock replay_clock;
@@ -63,6 +70,7 @@ protected:
   }
 
   TempDir dir;
+  std::unique_ptr<TempDir> stores = std::make_unique<TempDir>();
   TempDir locks;
   VirtualClock clock;
   std::unique_ptr<SimControl> control;
@@ -195,6 +203,33 @@ TEST_F(RunVerbTest, BadGoldenImageCannotStart) {
             std::string::npos)
       << err.str();
   EXPECT_EQ(NextSerial(), "1");
+}
+
+// The largest number is written once; the run after it does not start rather than write a
+// number that wrapped round onto an earlier pack's, and neither does a run whose counter's
+// database is damaged.
+TEST_F(RunVerbTest, LargestSerialIsWrittenOnceAndNothingWrapsRound) {
+  ASSERT_TRUE(profile::WriteString(station_file(), "Serial", "NextSerialNumber", "2147483647"));
+  {
+    SqliteSerialCounter counter(stores->Path(), clock);
+    ASSERT_EQ(counter.SetRange({2147483600, 2147483647}), "");
+  }
+  ASSERT_EQ(Run(station_file()), 0) << err.str();
+  EXPECT_EQ(JsonObject().value("serial").toString(), "2147483647");
+  EXPECT_EQ(NextSerial(), "2147483647") << "no next number past the largest";
+  control->CloseLink();
+  EXPECT_EQ(Run(station_file()), 2);
+  EXPECT_NE(err.str().find("Error in configuration for serial number: the next serial number "
+                           "2147483648 is beyond the last of the range"),
+            std::string::npos)
+      << err.str();
+
+  std::ofstream(stores->File("serials.db"), std::ios::trunc) << std::string(4096, 'x');
+  std::filesystem::remove(stores->File("serials.db-wal"));
+  std::filesystem::remove(stores->File("serials.db-shm"));
+  control->CloseLink();
+  EXPECT_EQ(Run(station_file()), 2);
+  EXPECT_NE(err.str().find("damaged or is not a database"), std::string::npos) << err.str();
 }
 
 }  // namespace
