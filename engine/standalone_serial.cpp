@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "engine/serial_fate.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 
@@ -39,10 +40,10 @@ void StandaloneSerial::ExposedClass_RequestSerialNo(int32_t& nSerial) {
   unsettled_.push_back(handed_out);
 }
 
-std::string StandaloneSerial::RecordCompletion(const std::string& sSerial) {
+std::string StandaloneSerial::RecordCompletion(const CompletionReport* report) {
   std::string errors;
   for (const int32_t n : unsettled_) {
-    const SerialFate fate = std::to_string(n) == sSerial ? SerialFate::kWritten : SerialFate::kVoid;
+    const SerialFate fate = report != nullptr ? FateOf(n, *report) : SerialFate::kVoid;
     const std::string error = counter_.RecordFate(n, fate);
     if (!error.empty()) errors += (errors.empty() ? "" : "\n") + error;
   }

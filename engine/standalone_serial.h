@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/automation_contract.h"
 #include "common/serial_counter.h"
 
 namespace tester {
@@ -58,10 +59,10 @@ public:
   void SetRequester(const std::string& station, const std::string& run) {
     counter_.SetRequester(station, run);
   }
-  // At a run's completion: the numbers handed out to the run get their fate in the
-  // counter, written for the one the completion reports (`sSerial`), void for the others.
+  // At a run's end: the numbers handed out to the run get their fate in the counter
+  // (FateOf the completion; all void for a run that ended without one, `report` null).
   // The counter's error texts, a line each; empty = recorded (or nothing to record).
-  std::string RecordCompletion(const std::string& sSerial);
+  std::string RecordCompletion(const CompletionReport* report);
 
   bool SerialSeeded() const { return bSerialSeeded; }
   int32_t LastSerial() const { return nLastSerial; }

@@ -78,15 +78,19 @@ void StandaloneWindow::Completed(const CompletionReport& report, const RunRecord
     error = failure.what();
   }
   if (!error.empty()) parts_.dialogs.ShowMessage(kMsgLogFailed + error);
-  // Which numbers went into a pack: a number lost from the counter's books would be
-  // handed out again elsewhere, so its failure is told too.
-  std::string fate;
+  SettleSerials(&report);
+}
+
+// Which numbers went into a pack: the counter's books must say so, so a failure to record
+// it is told.
+void StandaloneWindow::SettleSerials(const CompletionReport* report) {
+  std::string error;
   try {
-    fate = parts_.serial.RecordCompletion(report.sSerial);
+    error = parts_.serial.RecordCompletion(report);
   } catch (const ComponentError& failure) {
-    fate = failure.what();
+    error = failure.what();
   }
-  if (!fate.empty()) parts_.dialogs.ShowMessage(fate);
+  if (!error.empty()) parts_.dialogs.ShowMessage(error);
 }
 
 void StandaloneWindow::SetWindowTitle(const std::string& sTitle) {
@@ -129,6 +133,7 @@ void StandaloneWindow::cmdStart_Click() {
   } catch (const ComponentError& error) {
     parts_.dialogs.ShowMessage(error.what());
   }
+  SettleSerials(nullptr);  // numbers of a run that ended without its completion are void
   controls_.start_enabled = true;
   controls_.running = false;
   Changed();

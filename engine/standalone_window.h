@@ -134,6 +134,7 @@ private:
   // InitCacheFromSetup on the object; a failed call shows its text and counts as failed.
   int32_t LoadStation();
   void SaveSerialStartOrSay();
+  void SettleSerials(const CompletionReport* report);
 
   StandaloneWindowParts parts_;
   SingleSiteMembers* site_ = nullptr;

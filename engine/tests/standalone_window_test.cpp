@@ -250,6 +250,18 @@ TEST_F(StandaloneWindowTest, ACompletionIsLoggedAsStation01AndSettlesItsSerialNu
   window.Completed(CompletionReport{"0", 65545, 1, "log.txt", ""}, record);
   EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{
                                     "TesterLog.AddToLog returned error string: database is locked"});
+  // A run that ends without its completion (a failed call inside it): its number is void.
+  Start();
+  lock.Unlock();
+  lock.Lock();
+  site.during_run = [&] {
+    int32_t proposed = 1;
+    window.RequestSerialNo(proposed);
+  };
+  window.cmdStart_Click();
+  EXPECT_EQ(counter.fates.back(), (Fate{9, SerialFate::kVoid}));
+  EXPECT_EQ(counter.requester, "Station01");
+
   window.SetWindowTitle("Tester_800.1.02.rom (demo)");
   EXPECT_EQ(window.Controls().caption, "Ardentis - Tester_800.1.02.rom (demo)");
 }

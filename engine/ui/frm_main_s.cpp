@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,22 +37,26 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) 
 
 }  // namespace
 
-frmMainS::frmMainS(StandaloneWindow& logic, GaugeControl& control, QWidget* parent)
+frmMainS::frmMainS(StandaloneWindow& logic, GaugeControl& control, QWidget* log_view,
+                   QWidget* parent)
     : QMainWindow(parent), logic_(logic), control_(control) {
   setObjectName("frmMainS");
   BuildMenus();
   auto* body = new QWidget(this);
   auto* column = new QVBoxLayout(body);
+  auto* top = new QHBoxLayout();
+  auto* left = new QVBoxLayout();
   BuildStatusFrame(body);
-  column->addWidget(Frame1);
-
+  left->addWidget(Frame1);
   chkUseCalBrd = new QCheckBox("Use Cal Board hardware", body);
   chkUseCalBrd->setObjectName("chkUseCalBrd");
-  column->addWidget(chkUseCalBrd);
+  left->addWidget(chkUseCalBrd);
+  left->addStretch();
+  top->addLayout(left, 1);
 
-  auto* buttons = new QGridLayout();
+  auto* buttons = new QVBoxLayout();
   cmdStart = MakeButton(body, "cmdStart", "&Start Test");
-  cmdStart->setMinimumHeight(40);
+  cmdStart->setMinimumHeight(48);
   QFont bold = cmdStart->font();
   bold.setBold(true);
   cmdStart->setFont(bold);
@@ -61,19 +64,27 @@ frmMainS::frmMainS(StandaloneWindow& logic, GaugeControl& control, QWidget* pare
   cmdQuickLock->setToolTip("Locks with the previous password specified.");
   cmdConfigVTI = MakeButton(body, "cmdConfigVTI", "VTI Configuration");
   cmdConfigGlobal = MakeButton(body, "cmdConfigGlobal", "Global Configuration");
-  buttons->addWidget(cmdStart, 0, 0, 1, 2);
-  buttons->addWidget(cmdQuickLock, 1, 0, 1, 2);
-  buttons->addWidget(cmdConfigVTI, 2, 0);
-  buttons->addWidget(cmdConfigGlobal, 2, 1);
-  column->addLayout(buttons);
+  for (QPushButton* button : {cmdStart, cmdQuickLock, cmdConfigVTI, cmdConfigGlobal}) {
+    button->setMinimumWidth(170);
+    buttons->addWidget(button);
+  }
+  buttons->addStretch();
+  top->addLayout(buttons);
+  column->addLayout(top);
 
   // Holds only what is not seen (the invoker timer and the gauge control): never shown.
   Frame2 = new QGroupBox("Developer Note:Do not touch this Frame", body);
   Frame2->setObjectName("Frame2");
   Frame2->hide();
-  column->addStretch();
+  if (log_view != nullptr) {
+    log_view->setParent(body);
+    column->addWidget(log_view, 1);
+    resize(720, 520);
+  } else {
+    column->addStretch();
+  }
   setCentralWidget(body);
-  setMinimumWidth(380);
+  setMinimumWidth(460);
 
   connect(cmdStart, &QPushButton::clicked, this, [this] { logic_.cmdStart_Click(); });
   connect(cmdQuickLock, &QPushButton::clicked, this, [this] { logic_.cmdQuickLock_Click(); });

@@ -22,8 +22,11 @@ class frmMainS final : public QMainWindow {
   Q_OBJECT
 
 public:
-  // `control`: the station's gauge control (Kestrel1), for its about box.
-  frmMainS(StandaloneWindow& logic, GaugeControl& control, QWidget* parent = nullptr);
+  // `control`: the station's gauge control (Kestrel1), for its about box; `log_view`: the
+  // result log's display (TesterLog1), shown below the buttons when given (the window
+  // takes it over).
+  frmMainS(StandaloneWindow& logic, GaugeControl& control, QWidget* log_view = nullptr,
+           QWidget* parent = nullptr);
   ~frmMainS() override;
 
   // The window's own state, for the window's tests.

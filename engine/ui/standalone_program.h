@@ -12,6 +12,8 @@
 #include "common/serial_counter.h"
 #include "common/station_state.h"
 #include "common/tester_log.h"
+#include "components/result_store.h"
+#include "components/ui/tester_log_view.h"
 #include "engine/single_site.h"
 #include "engine/standalone_serial.h"
 #include "engine/standalone_window.h"
@@ -26,14 +28,18 @@ struct StandaloneProgramParts {
   GaugeControl& control;
   LinkpodID& linkpod;
   clsPassword& password;
-  TesterLog& log;
+  // The result log: `results` shown in the window as TesterLog1, or (without a display)
+  // `log`.
+  ResultStore* results = nullptr;
+  TesterLog* log = nullptr;
   SerialCounter& counter;
   OperatorDialogs& dialogs;
   std::string program_folder;
   std::string exe_name = "ardentis";
   // Settings objects; empty: the station-file store.
   std::function<std::unique_ptr<TesterConfig>()> make_config;
-  // The global configuration editor of the configuration window's mode 1.
+  // The global configuration editor of the configuration window's mode 1; empty:
+  // GlobalConfigEditor.
   std::function<GlobalConfigPanel(QWidget* parent)> make_global_config;
   // The lock's unlock dialog.
   std::function<void()> unlock;
@@ -53,6 +59,8 @@ public:
   StandaloneWindow& Logic() { return *logic_; }
   SingleSite& Site() { return *site_; }
   StationState& State() { return *state_; }
+  // TesterLog1, when the window shows the result log.
+  TesterLogView* LogView() { return log_view_; }
   StandaloneSerial& Serial() { return *serial_; }
   // The program's own settings file: the station ini of the window and its dialogs.
   const std::string& OwnIni() const { return own_ini_; }
@@ -65,6 +73,7 @@ private:
   StandaloneProgramParts parts_;
   std::string own_ini_;
   std::unique_ptr<StandaloneSerial> serial_;
+  TesterLogView* log_view_ = nullptr;  // owned by the window
   std::unique_ptr<StandaloneWindow> logic_;
   std::unique_ptr<StationState> state_;
   std::unique_ptr<SingleSite> site_;

@@ -172,7 +172,7 @@ void FrmTesterCfgTest::globalModeHostsTheEditor() {
   QCOMPARE(editor->loaded, std::string(kIni));
   QVERIFY(!w->FrameVTI->isVisible());
   QCOMPARE(w->FrameButtons->y(), editor->Top() + editor->Height());
-  Screenshot(*w, "frmTesterCfg_global.png");
+  Screenshot(*w, "frmTesterCfg_global_panel.png");
 
   editor->save_error = "Log file: one line only";
   QTest::mouseClick(w->cmdOK, Qt::LeftButton);

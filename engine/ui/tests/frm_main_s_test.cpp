@@ -6,11 +6,16 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
 
 #include "components/adapter_identity.h"
+#include "components/result_store.h"
+#include "components/serial_store.h"
+#include "components/tester_config_store.h"
+#include "components/ui/result_table_model.h"
 #include "engine/ui/frm_main_s.h"
 #include "engine/ui/standalone_program.h"
 #include "platform/scripted_dialogs.h"
@@ -53,19 +58,24 @@ private:
       QVERIFY2(control != nullptr, error.c_str());
       home.Write("ardentis.ini", home.Read("Station1.ini"));
       clock.SetPumpHook([] { QCoreApplication::processEvents(); });
+      serials = OpenSerialStore(home.Home(), clock);
+      results = OpenResultStore(home.Home(), clock);
       program = std::make_unique<StandaloneProgram>(StandaloneProgramParts{
-          clock, *control, linkpod, lock, log, counter, dialogs, home.Home(), "ardentis",
-          {}, {}, [this] { lock.Unlock(); }, [this](int mode) { modes.push_back(mode); }});
+          clock, *control, linkpod, lock, results.get(), nullptr, *serials, dialogs,
+          home.Home(), "ardentis", {}, {}, [this] { lock.Unlock(); },
+          [this](int mode) { modes.push_back(mode); }});
     }
     frmMainS& Window() { return program->Window(); }
+    // The log's runs as the window shows them, newest first.
+    const std::vector<LoggedRun>& Logged() { return program->LogView()->Model().Runs(); }
 
     test::DemoHome home;
     VirtualClock clock;
     std::unique_ptr<SimControl> control;
     AdapterIdentity linkpod;
     test::FakePasswordLock lock;
-    test::MemoryTesterLog log;
-    test::MemorySerialCounter counter;
+    std::unique_ptr<SerialStore> serials;
+    std::unique_ptr<ResultStore> results;
     ScriptedDialogs dialogs;
     std::vector<int> modes;
     std::unique_ptr<StandaloneProgram> program;
@@ -75,6 +85,7 @@ private slots:
   void startsAsCreatedAndNeedsOneUnlockBeforeTesting();
   void runsFromTheStartButtonToALampAndALogRow();
   void aFailedFirstLoadIsTriedAgainOnTheNextStart();
+  void configurationWindowWorksOnTheStationFile();
 };
 
 void FrmMainSTest::startsAsCreatedAndNeedsOneUnlockBeforeTesting() {
@@ -132,10 +143,10 @@ void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
   QTest::mouseClick(w.cmdStart, Qt::LeftButton);
   QVERIFY(grabbed);
   QVERIFY(!start_during_run);
-  QCOMPARE(bench.log.rows.size(), size_t{1});
-  QCOMPARE(bench.log.rows[0].station, std::string("Station01"));
-  QCOMPARE(bench.log.rows[0].code, 0);
-  QVERIFY(bench.log.rows[0].serial != "0");
+  QCOMPARE(bench.Logged().size(), size_t{1});
+  QCOMPARE(bench.Logged()[0].station, std::string("Station01"));
+  QCOMPARE(bench.Logged()[0].err_code, 0);
+  QVERIFY(bench.Logged()[0].serial != "0");
   QCOMPARE(FillOf(w.shpStatus[2]), QColor(0, 255, 0));
   QCOMPARE(FillOf(w.Label1[2]), QColor(0, 255, 0));
   QCOMPARE(FillOf(w.shpStatus[1]), QColor(128, 128, 128));
@@ -144,12 +155,11 @@ void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
   Screenshot(w, "frmMainS_pass.png");
 
   QTest::mouseClick(w.cmdStart, Qt::LeftButton);  // the wrong-firmware pack
-  QCOMPARE(bench.log.rows.size(), size_t{2});
-  QVERIFY(bench.log.rows[1].code != 0);
+  QCOMPARE(bench.Logged().size(), size_t{2});
+  QVERIFY(bench.Logged()[0].err_code != 0);
   QCOMPARE(FillOf(w.shpStatus[3]), QColor(255, 0, 0));
   QCOMPARE(FillOf(w.shpStatus[2]), QColor(128, 128, 128));
   Screenshot(w, "frmMainS_fail.png");
-  QCOMPARE(bench.counter.fates.front().second, SerialFate::kWritten);
 }
 
 void FrmMainSTest::aFailedFirstLoadIsTriedAgainOnTheNextStart() {
@@ -169,12 +179,42 @@ void FrmMainSTest::aFailedFirstLoadIsTriedAgainOnTheNextStart() {
   QCOMPARE(bench.dialogs.Messages().back(),
            std::string("InitCacheFromSetup() returned error loading ini file settings/Data "
                        "flash image"));
-  QVERIFY(bench.log.rows.empty());
+  QVERIFY(bench.Logged().empty());
   QVERIFY(w.cmdStart->isEnabled());
 
   bench.home.Write("ardentis.ini", good);
   QTest::mouseClick(w.cmdStart, Qt::LeftButton);
-  QCOMPARE(bench.log.rows.size(), size_t{1});
+  QCOMPARE(bench.Logged().size(), size_t{1});
+}
+
+// The configuration window as the program opens it: the station file's references in
+// mode 0 (one total voltage for this station), saved into the file; the global editor in
+// mode 1.
+void FrmMainSTest::configurationWindowWorksOnTheStationFile() {
+  Bench bench;
+  bench.program->Start();
+  std::unique_ptr<frmTesterCfg> vti = bench.program->MakeConfigWindow();
+  vti->Prepare(kCfgModeVti);
+  vti->show();
+  QVERIFY(QTest::qWaitForWindowExposed(vti.get()));
+  QVERIFY(vti->txtVoltage[0]->isVisible() && !vti->txtVoltage[1]->isVisible());
+  QCOMPARE(vti->Label1[0]->text(), QString("Total Voltage"));
+  vti->txtCurrent->setText("1800");
+  QTest::mouseClick(vti->cmdOK, Qt::LeftButton);
+  QVERIFY(!vti->isVisible());
+  TesterConfigStore saved;
+  saved.IniFile = bench.program->OwnIni();
+  saved.LoadVTIConfig();
+  QCOMPARE(saved.RefCurrent, 1800);
+
+  std::unique_ptr<frmTesterCfg> global = bench.program->MakeConfigWindow();
+  global->Prepare(kCfgModeGlobal);
+  global->show();
+  QVERIFY(QTest::qWaitForWindowExposed(global.get()));
+  QVERIFY(global->GlobalConfig1 != nullptr && global->GlobalConfig1->isVisible());
+  QVERIFY(bench.dialogs.Messages().empty());
+  Screenshot(*global, "frmTesterCfg_global.png");
+  global->close();
 }
 
 }  // namespace tester
