@@ -14,7 +14,7 @@
 
 #include "engine/ui/frm_about.h"
 
-namespace tester {
+namespace tester::station {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -195,4 +195,4 @@ void frmMainS::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-}  // namespace tester
+}  // namespace tester::station

@@ -2,7 +2,8 @@
 // frmMainS: the engine's window when it is started by hand, a view over StandaloneWindow
 // (engine/standalone_window.h). It shows the logic's controls after every change and hands
 // the clicks to it. Class, members and objectNames keep the window's names; control arrays
-// are named with their index, "shpStatus(2)".
+// are named with their index, "shpStatus(2)". The image reader's window has the same name,
+// so this one lives in tester::station.
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -16,7 +17,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-namespace tester {
+namespace tester::station {
 
 class frmMainS final : public QMainWindow {
   Q_OBJECT
@@ -63,4 +64,4 @@ private:
   bool unloaded_ = false;
 };
 
-}  // namespace tester
+}  // namespace tester::station

@@ -35,7 +35,7 @@ StandaloneProgram::StandaloneProgram(StandaloneProgramParts parts) : parts_(std:
   site_ = std::make_unique<SingleSite>(SingleSiteParts{
       parts_.pump, parts_.dialogs, parts_.control, parts_.linkpod, *state_,
       parts_.program_folder, parts_.exe_name, parts_.make_config});
-  window_ = std::make_unique<frmMainS>(*logic_, parts_.control, view.release());
+  window_ = std::make_unique<station::frmMainS>(*logic_, parts_.control, view.release());
   parts_.password.SetListener(logic_.get());
 }
 

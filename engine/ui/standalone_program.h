@@ -55,7 +55,7 @@ public:
   // Program start by hand: attach, show the window, start disabled, calibration board off.
   void Start();
 
-  frmMainS& Window() { return *window_; }
+  station::frmMainS& Window() { return *window_; }
   StandaloneWindow& Logic() { return *logic_; }
   SingleSite& Site() { return *site_; }
   StationState& State() { return *state_; }
@@ -77,7 +77,7 @@ private:
   std::unique_ptr<StandaloneWindow> logic_;
   std::unique_ptr<StationState> state_;
   std::unique_ptr<SingleSite> site_;
-  std::unique_ptr<frmMainS> window_;
+  std::unique_ptr<station::frmMainS> window_;
 };
 
 }  // namespace tester

@@ -65,7 +65,7 @@ private:
           home.Home(), "ardentis", {}, {}, [this] { lock.Unlock(); },
           [this](int mode) { modes.push_back(mode); }});
     }
-    frmMainS& Window() { return program->Window(); }
+    station::frmMainS& Window() { return program->Window(); }
     // The log's runs as the window shows them, newest first.
     const std::vector<LoggedRun>& Logged() { return program->LogView()->Model().Runs(); }
 
@@ -90,7 +90,7 @@ private slots:
 
 void FrmMainSTest::startsAsCreatedAndNeedsOneUnlockBeforeTesting() {
   Bench bench;
-  frmMainS& w = bench.Window();
+  station::frmMainS& w = bench.Window();
   bench.program->Start();
   QVERIFY(QTest::qWaitForWindowExposed(&w));
   QCOMPARE(w.windowTitle(), QString("Gangwright - Single Station Software"));
@@ -121,7 +121,7 @@ void FrmMainSTest::startsAsCreatedAndNeedsOneUnlockBeforeTesting() {
 
 void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
   Bench bench;
-  frmMainS& w = bench.Window();
+  station::frmMainS& w = bench.Window();
   bench.program->Start();
   QVERIFY(QTest::qWaitForWindowExposed(&w));
   bench.lock.Unlock();
@@ -129,7 +129,7 @@ void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
   QTest::mouseClick(w.chkUseCalBrd, Qt::LeftButton, {}, QPoint(8, w.chkUseCalBrd->height() / 2));
   QVERIFY(bench.program->Site().StationContext().board.UseCalBrd());
   bench.program->Logic().SetState(vb_cbReady, "Ready...");
-  Screenshot(w, "frmMainS_ready.png");
+  Screenshot(w, "station_ready.png");
 
   bool grabbed = false;
   bool start_during_run = true;
@@ -138,7 +138,7 @@ void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
     grabbed = true;
     start_during_run = w.cmdStart->isEnabled();
     QCOMPARE(FillOf(w.shpStatus[1]), QColor(255, 176, 80));
-    Screenshot(w, "frmMainS_running.png");
+    Screenshot(w, "station_running.png");
   });
   QTest::mouseClick(w.cmdStart, Qt::LeftButton);
   QVERIFY(grabbed);
@@ -152,19 +152,19 @@ void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
   QCOMPARE(FillOf(w.shpStatus[1]), QColor(128, 128, 128));
   QVERIFY(w.windowTitle().startsWith("Ardentis - "));
   QVERIFY(w.cmdStart->isEnabled());
-  Screenshot(w, "frmMainS_pass.png");
+  Screenshot(w, "station_pass.png");
 
   QTest::mouseClick(w.cmdStart, Qt::LeftButton);  // the wrong-firmware pack
   QCOMPARE(bench.Logged().size(), size_t{2});
   QVERIFY(bench.Logged()[0].err_code != 0);
   QCOMPARE(FillOf(w.shpStatus[3]), QColor(255, 0, 0));
   QCOMPARE(FillOf(w.shpStatus[2]), QColor(128, 128, 128));
-  Screenshot(w, "frmMainS_fail.png");
+  Screenshot(w, "station_fail.png");
 }
 
 void FrmMainSTest::aFailedFirstLoadIsTriedAgainOnTheNextStart() {
   Bench bench;
-  frmMainS& w = bench.Window();
+  station::frmMainS& w = bench.Window();
   const std::string good = bench.home.Read("ardentis.ini");
   std::string bad = good;
   const std::string image = "Tester_800.1.02.rom";
