@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "components/sqlite_serial_counter.h"
+#include "components/sqlite_tester_log.h"
 #include "dfreader/cli/read_cli.h"
 #include "engine/cli/run_cli.h"
 #include "platform/profile.h"
@@ -96,7 +98,11 @@ TEST_P(RoundTripTest, TheEngineProgramsTheReferenceIntoAFreshPack) {
   for (const auto& key : keys) ASSERT_TRUE(profile::WriteString(ini, key[0], key[1], key[2]));
   std::ostringstream run_out;
   std::ostringstream run_err;
-  ASSERT_EQ(RunRunVerb(clock, *control, home.Home(), {ini, "ardentis"}, run_out, run_err), 0)
+  SqliteSerialCounter serials(home.Home(), clock);
+  SqliteTesterLog log(home.Home(), clock);
+  ASSERT_EQ(RunRunVerb(clock, *control, home.Home(), {ini, "ardentis"}, {serials, log}, run_out,
+                       run_err),
+            0)
       << run_out.str() << run_err.str();
   EXPECT_EQ(DataFlash(), reference);
 }
