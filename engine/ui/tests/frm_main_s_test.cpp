@@ -16,6 +16,7 @@
 #include "components/serial_store.h"
 #include "components/tester_config_store.h"
 #include "components/ui/result_table_model.h"
+#include "engine/ui/frm_about.h"
 #include "engine/ui/frm_main_s.h"
 #include "engine/ui/standalone_program.h"
 #include "platform/scripted_dialogs.h"
@@ -117,6 +118,15 @@ void FrmMainSTest::startsAsCreatedAndNeedsOneUnlockBeforeTesting() {
   QTest::mouseClick(w.cmdQuickLock, Qt::LeftButton);
   QVERIFY(w.cmdStart->isEnabled());
   QVERIFY(!w.cmdConfigGlobal->isVisible());
+
+  std::unique_ptr<frmAbout> about(frmAbout::ForTester(&w));
+  about->show();
+  QVERIFY(QTest::qWaitForWindowExposed(about.get()));
+  QCOMPARE(about->lblProduct->text(), QString("Ardentis"));
+  QCOMPARE(about->lblVersion->text(), QString("Version 1.1.0"));
+  Screenshot(*about, "about_ardentis.png");
+  std::unique_ptr<frmAbout> gauge(frmAbout::ForGaugeControl(&w));
+  QCOMPARE(gauge->windowTitle(), QString("About Kestrel"));
 }
 
 void FrmMainSTest::runsFromTheStartButtonToALampAndALogRow() {
