@@ -83,6 +83,15 @@ public:
   static constexpr BusStatus16 kControlUnsupported = -3;
 };
 
+// Oldest adapter firmware the station supports: 3.1 revision 12 (AdapterFirmware's form).
+inline constexpr int32_t kOldestAdapterFirmware = 3112;
+
+// Identifiers adapters leave the factory with ("Linkpod default" and a zero byte, and
+// "Untitled VX40xx ", as 16 bytes in hexadecimal): an adapter that reads one of them has
+// not been given an identifier of its own.
+inline constexpr const char* kFactoryAdapterId = "4C696E6B706F642064656661756C7400";
+inline constexpr const char* kFactoryAdapterIdOther = "556E7469746C65642056583430787820";
+
 // Fixed bus addresses.
 inline constexpr uint8_t kAddrSmbusGauge = 0x17;  // SMBus commands: gauge mode and SMBus ROM mode
 inline constexpr uint8_t kAddrRegGauge = 0xAA;    // register-style gauges in gauge mode

@@ -25,10 +25,7 @@ constexpr uint8_t kBoardSensor = 0x94;      // board's own sensor on a normal bo
 constexpr uint8_t kExternalProbe = 0x90;    // external temperature probe
 constexpr int kMaxDraws = 8;                // identifier draws before giving up
 
-// Identifiers adapters leave the factory with: "Linkpod default" and a zero byte, and
-// "Untitled VX40xx ", as 16 bytes in hexadecimal.
-constexpr std::array<const char*, 2> kFactoryIds = {"4C696E6B706F642064656661756C7400",
-                                                    "556E7469746C65642056583430787820"};
+constexpr std::array<const char*, 2> kFactoryIds = {kFactoryAdapterId, kFactoryAdapterIdOther};
 
 std::vector<std::string> SplitNames(const std::string& names, int32_t count) {
   std::vector<std::string> out;

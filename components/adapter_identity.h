@@ -47,10 +47,6 @@
 
 namespace tester {
 
-// Oldest adapter firmware the station supports: 3.1 revision 12 (major x 1000 + minor x 100
-// + revision, the control's AdapterFirmware form).
-inline constexpr int32_t kOldestAdapterFirmware = 3112;
-
 // Statuses of this component (beside those of the control, passed on unchanged).
 inline constexpr Status kIdentityNotKept = 0x0201;   // identifier read back differs from written
 inline constexpr Status kIdentityNoFreshId = 0x0202; // every draw matched an identifier in use

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
 
 #include "platform/atomic_file.h"
@@ -18,16 +17,6 @@ bool FileExists(const std::string& path) {
 }
 
 }  // namespace
-
-std::optional<std::string> NormalizedAdapterId(std::string_view text) {
-  if (text.size() != kAdapterIdDigits) return std::nullopt;
-  std::string id;
-  for (char c : text) {
-    if (std::isxdigit(static_cast<unsigned char>(c)) == 0) return std::nullopt;
-    id += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return id;
-}
 
 std::string AdapterIdStore::FilePath(const std::string& name) const {
   return lock_dir_ + kIdFolder + "/" + name;

@@ -5,15 +5,10 @@
 // would read it back from a real adapter's memory.
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "platform/adapter_id_text.h"
 
 namespace tester {
-
-// Characters of an adapter identifier: 16 bytes as hexadecimal digits.
-inline constexpr size_t kAdapterIdDigits = 32;
-
-// `text` as a well-formed identifier (32 hexadecimal digits, upper case), or nothing.
-std::optional<std::string> NormalizedAdapterId(std::string_view text);
 
 class AdapterIdStore {
 public:

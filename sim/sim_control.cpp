@@ -233,18 +233,10 @@ void SimControl::CloseLink() {
 }
 
 void SimControl::ListAdapters(int32_t maximum, int32_t& count, std::string& names) {
-  std::vector<std::string> free_ones;
-  std::vector<std::string> held;
-  for (size_t i = 0; i < jig_.adapters.size(); ++i) {
-    const std::string& id = jig_.adapters[i].identifier;
-    bool mine = open_ == i;
-    (!mine && AdapterClaim::IsFree(lock_dir_, id) ? free_ones : held).push_back(id);
-  }
-  free_ones.insert(free_ones.end(), held.begin(), held.end());
-  size_t listed = std::min<size_t>(free_ones.size(), static_cast<size_t>(std::max(maximum, 0)));
-  names.clear();
-  for (size_t i = 0; i < listed; ++i) names += (i == 0 ? "" : ",") + free_ones[i];
-  count = static_cast<int32_t>(listed);
+  std::vector<std::string> ids;
+  for (const AdapterDescription& adapter : jig_.adapters) ids.push_back(adapter.identifier);
+  const std::string mine = open_ ? jig_.adapters[*open_].identifier : "";
+  ListFreeFirst(ids, lock_dir_, mine, maximum, count, names);
 }
 
 std::unique_ptr<SimControl> MakeSimControl(const JigDescription& jig, const std::string& lock_dir,

@@ -14,7 +14,8 @@
 
 #include "platform/event_pump.h"
 #include "common/gauge_control.h"
-#include "sim/adapter_claim.h"
+#include "platform/adapter_claim.h"
+#include "sim/sim_lock_dir.h"
 #include "sim/adapter_id_store.h"
 #include "sim/jig.h"
 #include "sim/sim_station.h"

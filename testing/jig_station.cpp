@@ -7,6 +7,7 @@
 #include "gauge/gauge_identity.h"
 #include "platform/trace_control.h"
 #include "sim/default_jig.h"
+#include "testing/i2c_jig_station.h"
 
 namespace tester {
 
@@ -58,14 +59,6 @@ JigStation::JigStation(EventPump& clock, const JigDescription& jig, std::size_t 
 
 JigStation::~JigStation() = default;
 
-std::vector<std::string> JigStation::TraceLines() const {
-  std::vector<std::string> lines;
-  std::ifstream in(TraceFile());
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t space = line.find(' ');
-    lines.push_back(space == std::string::npos ? line : line.substr(space + 1));
-  }
-  return lines;
-}
+std::vector<std::string> JigStation::TraceLines() const { return TraceFileLines(TraceFile()); }
 
 }  // namespace tester::test

@@ -30,6 +30,7 @@
 #include "sim/sim_control.h"
 #include "testing/demo_home.h"
 #include "testing/gauge_bench.h"
+#include "testing/i2c_jig_station.h"
 #include "testing/jig_checks.h"
 #include "testing/jig_station.h"
 #include "testing/memory_tester_config.h"
@@ -124,18 +125,31 @@ inline std::string Pack700(const std::string& extra = "") {
          "true_cell_mv = 3995.3 4002.6 3997.1 4000.4\ntrue_sense_mohm = 2.49\n" + extra + "\n";
 }
 
+// The backend a station run talks through: the virtual jig's own control, or the
+// i2c-dev backend on the fake kernel over the same jig.
+enum class Backend { kSim, kI2cDev };
+
 // One station of `jig` (adapter `adapter`), ready to run once Init() has loaded its cache.
 class StationRun {
 public:
   explicit StationRun(const JigDescription& jig, std::size_t adapter = 0,
-                      std::string program_folder = DemoFolder())
-      : jig_station_(clock, jig, adapter, test::JigStation::Trace::kOn),
-        station(clock, dialogs, std::move(program_folder)) {
-    EXPECT_TRUE(jig_station_.Ok()) << jig_station_.Error();
-    if (!jig_station_.Ok()) return;
-    station.link.BindGaugeControl(&jig_station_.Control());
+                      std::string program_folder = DemoFolder(),
+                      Backend backend = Backend::kSim)
+      : station(clock, dialogs, std::move(program_folder)) {
+    if (backend == Backend::kSim) {
+      jig_station_ = std::make_unique<test::JigStation>(clock, jig, adapter,
+                                                        test::JigStation::Trace::kOn);
+    } else {
+      i2c_station_ = std::make_unique<test::I2cJigStation>(clock, jig, adapter,
+                                                           test::JigStation::Trace::kOn);
+    }
+    EXPECT_TRUE(Ok()) << (jig_station_ ? jig_station_->Error() : i2c_station_->Error());
+    if (!Ok()) return;
+    station.link.BindGaugeControl(jig_station_ ? &jig_station_->Control()
+                                               : &i2c_station_->Control());
     ConfigureLikeDemo(jig.adapters.at(adapter).packs.at(0));
   }
+  bool Ok() const { return jig_station_ ? jig_station_->Ok() : i2c_station_->Ok(); }
   explicit StationRun(const std::string& jig_text, std::size_t adapter = 0,
                       std::string program_folder = DemoFolder())
       : StationRun(JigOf(jig_text), adapter, std::move(program_folder)) {}
@@ -202,7 +216,9 @@ public:
   }
 
   // Every traced operation so far, without its time stamp.
-  std::vector<std::string> TraceLines() const { return jig_station_.TraceLines(); }
+  std::vector<std::string> TraceLines() const {
+    return jig_station_ ? jig_station_->TraceLines() : i2c_station_->TraceLines();
+  }
   // The operations of the last run.
   std::vector<std::string> RunTrace() const {
     std::vector<std::string> lines = TraceLines();
@@ -219,9 +235,14 @@ public:
     return found;
   }
 
-  SimControl& Sim() { return jig_station_.Sim(); }
-  PackModel& Pack() { return jig_station_.Pack(); }
-  const CalBoardPort& Port() { return Sim().OpenStation()->CalBoard().Port(); }
+  // The virtual jig's control (sim backend only).
+  SimControl& Sim() { return jig_station_->Sim(); }
+  // The station on the jig, whichever backend reaches it.
+  SimStation& OnStation() {
+    return jig_station_ ? *jig_station_->Sim().OpenStation() : i2c_station_->Station();
+  }
+  PackModel& Pack() { return *OnStation().Pack(); }
+  const CalBoardPort& Port() { return OnStation().CalBoard().Port(); }
   ImageRecord& Image() { return station.CacheFor(station.settings.COMMANDSET); }
 
   VirtualClock clock;
@@ -231,7 +252,8 @@ public:
   Status startup_status = 0;
 
 private:
-  test::JigStation jig_station_;
+  std::unique_ptr<test::JigStation> jig_station_;
+  std::unique_ptr<test::I2cJigStation> i2c_station_;
   std::size_t trace_mark_ = 0;
 
 public:

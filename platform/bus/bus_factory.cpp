@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/i2c_dev_control.h"
 #include "platform/replay_control.h"
 #include "platform/trace_control.h"
 #include "sim/sim_control.h"
@@ -30,10 +31,11 @@ std::optional<BusChoice> ParseBusChoice(const std::string& value, std::string& e
     }
     return BusChoice{kind, file};
   };
+  if (value == "i2c-dev") return BusChoice{BusKind::I2cDev, ""};
   if (value.rfind("sim:", 0) == 0) return with_file("sim:", BusKind::Sim);
   if (value.rfind("replay:", 0) == 0) return with_file("replay:", BusKind::Replay);
   error = "TESTER_BUS=" + value +
-          " names no backend (use sim, sim:<jig file> or replay:<trace file>)";
+          " names no backend (use sim, sim:<jig file>, replay:<trace file> or i2c-dev)";
   return std::nullopt;
 }
 
@@ -45,8 +47,10 @@ std::unique_ptr<GaugeControl> MakeGaugeControl(const BusConfig& config, EventPum
   std::unique_ptr<GaugeControl> control;
   if (choice->kind == BusKind::Sim) {
     control = MakeSimControl(choice->file, pump, error);
-  } else {
+  } else if (choice->kind == BusKind::Replay) {
     control = ReplayControl::FromFile(choice->file, pump, error);
+  } else {
+    control = MakeI2cDevControl(pump, error);
   }
   if (!control) return nullptr;
 

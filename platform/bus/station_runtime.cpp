@@ -5,12 +5,18 @@
 namespace tester {
 
 std::optional<StationRuntime> MakeStationRuntime(const BusConfig& config, std::string& error) {
-  // Every backend there is today is simulated or replayed, so the virtual clock is
-  // allowed with all of them; a hardware backend will have to refuse it here.
-  if (!ParseBusChoice(config.bus, error)) return std::nullopt;
+  const std::optional<BusChoice> bus = ParseBusChoice(config.bus, error);
+  if (!bus) return std::nullopt;
   std::optional<ClockKind> clock = ParseClockKind(config.clock.c_str());
   if (!clock) {
     error = "TESTER_CLOCK=" + config.clock + " is not a clock (use virtual, or leave it unset)";
+    return std::nullopt;
+  }
+  // Real hardware takes real time: settle times and polls on a virtual clock would pass
+  // in no time while the pack and the bus did not.
+  if (bus->Hardware() && *clock != ClockKind::kReal) {
+    error = "TESTER_CLOCK=" + config.clock + " cannot be used with TESTER_BUS=" + config.bus +
+            ": real adapters need the real clock";
     return std::nullopt;
   }
   StationRuntime runtime;

@@ -25,6 +25,10 @@ TEST(BusFactory, ParsesEveryBackendSpelling) {
   ASSERT_TRUE(replay);
   EXPECT_EQ(replay->kind, BusKind::Replay);
   EXPECT_EQ(replay->file, "station4.log");
+  auto i2c = ParseBusChoice("i2c-dev", error);
+  ASSERT_TRUE(i2c);
+  EXPECT_TRUE(i2c->Hardware());
+  EXPECT_FALSE(replay->Hardware());
 }
 
 TEST(BusFactory, RefusesValuesThatNameNoBackend) {

@@ -14,6 +14,12 @@ TEST(StationRuntime, RefusesUnknownClocksAndBackendsWithTheirNames) {
   EXPECT_NE(error.find("TESTER_BUS=usb:0"), std::string::npos) << error;
 }
 
+TEST(StationRuntime, RealAdaptersRefuseTheVirtualClock) {
+  std::string error;
+  EXPECT_FALSE(MakeStationRuntime({"i2c-dev", "", "virtual"}, error));
+  EXPECT_NE(error.find("real adapters need the real clock"), std::string::npos) << error;
+}
+
 TEST(StationRuntime, VirtualClockWithTheDefaultJig) {
   std::string error;
   auto runtime = MakeStationRuntime({"sim", "", "virtual"}, error);

@@ -1,12 +1,12 @@
-#include "sim/adapter_claim.h"
+#include "platform/adapter_claim.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 namespace tester {
 namespace {
@@ -46,10 +46,19 @@ bool AdapterClaim::IsFree(const std::string& lock_dir, const std::string& id) {
   return Try(lock_dir, id).has_value();
 }
 
-std::string DefaultLockDirectory() {
-  const char* env = std::getenv("TESTER_SIM_LOCKS");
-  if (env != nullptr && *env != '\0') return env;
-  return "/tmp/tester-sim-locks-" + std::to_string(::getuid());
+void ListFreeFirst(const std::vector<std::string>& ids, const std::string& lock_dir,
+                   const std::string& mine, int32_t maximum, int32_t& count, std::string& names) {
+  std::vector<std::string> free_ones;
+  std::vector<std::string> held;
+  for (const std::string& id : ids) {
+    (id != mine && AdapterClaim::IsFree(lock_dir, id) ? free_ones : held).push_back(id);
+  }
+  free_ones.insert(free_ones.end(), held.begin(), held.end());
+  const size_t listed =
+      std::min<size_t>(free_ones.size(), static_cast<size_t>(std::max(maximum, 0)));
+  names.clear();
+  for (size_t i = 0; i < listed; ++i) names += (i == 0 ? "" : ",") + free_ones[i];
+  count = static_cast<int32_t>(listed);
 }
 
 bool EnsureLockDirectory(const std::string& dir) {
