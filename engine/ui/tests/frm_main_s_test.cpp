@@ -110,6 +110,7 @@ void FrmMainSTest::startsAsCreatedAndNeedsOneUnlockBeforeTesting() {
   QCOMPARE(w.lblStatus->text(), QString());
 
   w.mnuFileUnlock->trigger();
+  Screenshot(w, "station_unlocked.png");
   QTest::mouseClick(w.cmdConfigGlobal, Qt::LeftButton);
   QCOMPARE(bench.modes, std::vector<int>{kCfgModeGlobal});
   QTest::mouseClick(w.cmdQuickLock, Qt::LeftButton);
