@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/component_error.h"
 #include "platform/profile.h"
 #include "platform/scripted_dialogs.h"
 #include "testing/component_doubles.h"
@@ -36,6 +37,7 @@ public:
   }
   void SetIniFile(const std::string& path) override { ini = path; }
   int32_t InitCacheFromSetup() override {
+    if (init_throws) throw ComponentError("Cannot read settings file ardentis.ini");
     const int32_t result = init_results.empty() ? 0 : init_results.front();
     if (!init_results.empty()) init_results.erase(init_results.begin());
     ++inits;
@@ -58,6 +60,7 @@ public:
   int32_t SetToMonowireMode(int16_t) override { return 0; }
 
   int32_t attach_result = 0;
+  bool init_throws = false;
   std::vector<int32_t> init_results;
   int inits = 0;
   int detaches = 0;
@@ -159,6 +162,19 @@ TEST_F(StandaloneWindowTest, LockedAfterStartNeedsOneUnlockAndQuickLockBeforeTes
   window.LockState(true);
   EXPECT_TRUE(window.Controls().config_vti_visible);
   EXPECT_FALSE(window.Controls().config_global_visible);
+}
+
+// A station file that cannot be read is a failed load, told with its reason; no run.
+TEST_F(StandaloneWindowTest, AnUnreadableStationFileIsAFailedLoad) {
+  Start();
+  lock.Unlock();
+  lock.Lock();
+  site.init_throws = true;
+  window.cmdStart_Click();
+  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{
+                                    "Cannot read settings file ardentis.ini", kMsgFirstLoadFailed}));
+  EXPECT_TRUE(site.executes.empty());
+  EXPECT_TRUE(window.Controls().StartUsable());
 }
 
 // While the run pumps events, a click on start or on a configuration button, and closing
