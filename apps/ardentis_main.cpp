@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "apps/ardentis_automation.h"
+#include "apps/ardentis_window.h"
 #include "apps/command_line.h"
 #include "components/cli/password_cli.h"
 #include "components/result_store.h"
@@ -29,6 +30,9 @@
 namespace {
 
 constexpr const char* kDescription = R"(Single-station engine of the battery-pack tester.
+
+  ardentis               the single-station tester in its window: start tests, the
+                         lamps and the result log, the configuration dialogs
 
   ardentis --automation  serve one station to the controller: JSON-RPC 2.0, one
                          object per line, on stdin/stdout (docs/automation-protocol.md);
@@ -164,6 +168,8 @@ int RunBatch(const std::string& folder, const std::vector<std::string>& words,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // No verb and no option: the single-station tester in its window.
+  if (argc == 1) return tester::RunStationWindow(argc, argv, tester::ProgramFolder(argv[0]));
   QCoreApplication app(argc, argv);
   tester::SetProgramIdentity("ardentis", tester::SoftwareVersion().c_str());
   QCommandLineParser parser;
@@ -180,7 +186,7 @@ int main(int argc, char** argv) {
     if (!words.isEmpty()) return tester::UsageError(parser, "--automation takes no verb");
     return tester::RunAutomationServer(folder);
   }
-  if (words.isEmpty()) return tester::UsageError(parser, "a verb is needed");
+  if (words.isEmpty()) return tester::UsageError(parser, "a verb is needed after an option");
   const QString verb = words.first();
   // The verb and what follows it, as the verb's parser reads them.
   const QStringList rest = QStringList{app.arguments().first()} + words;

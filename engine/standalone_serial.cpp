@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "engine/serial_fate.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 
@@ -36,6 +37,18 @@ void StandaloneSerial::ExposedClass_RequestSerialNo(int32_t& nSerial) {
   counter_.NextSerial(handed_out);
   nSerial = handed_out;
   nLastSerial = handed_out;
+  unsettled_.push_back(handed_out);
+}
+
+std::string StandaloneSerial::RecordCompletion(const CompletionReport* report) {
+  std::string errors;
+  for (const int32_t n : unsettled_) {
+    const SerialFate fate = report != nullptr ? FateOf(n, *report) : SerialFate::kVoid;
+    const std::string error = counter_.RecordFate(n, fate);
+    if (!error.empty()) errors += (errors.empty() ? "" : "\n") + error;
+  }
+  unsettled_.clear();
+  return errors;
 }
 
 // A hand-edited "0", a negative number or text would make the last number handed out

@@ -17,7 +17,9 @@
 // written, and the controller hands out the numbers.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "common/automation_contract.h"
 #include "common/serial_counter.h"
 
 namespace tester {
@@ -53,6 +55,15 @@ public:
   // configuration dialog. Seeding state is left as it is.
   void SetCounterFromSavedStart();
 
+  // Whom the following numbers are handed to (the counter keeps it with each number).
+  void SetRequester(const std::string& station, const std::string& run) {
+    counter_.SetRequester(station, run);
+  }
+  // At a run's end: the numbers handed out to the run get their fate in the counter
+  // (FateOf the completion; all void for a run that ended without one, `report` null).
+  // The counter's error texts, a line each; empty = recorded (or nothing to record).
+  std::string RecordCompletion(const CompletionReport* report);
+
   bool SerialSeeded() const { return bSerialSeeded; }
   int32_t LastSerial() const { return nLastSerial; }
   bool RunsStandalone() const { return runs_standalone_; }
@@ -63,6 +74,7 @@ private:
   bool runs_standalone_;
   bool bSerialSeeded = false;
   int32_t nLastSerial = 0;
+  std::vector<int32_t> unsettled_;  // handed out since the last completion
 };
 
 }  // namespace tester

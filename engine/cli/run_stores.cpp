@@ -4,12 +4,6 @@
 
 namespace tester {
 
-SerialFate FateOf(int32_t number, const CompletionReport& report) {
-  const bool carried = report.sSerial == std::to_string(number);
-  const bool write_failed = report.nErrCode != 0 && report.nExtErrCode == kStatusSerialWriteFailed;
-  return carried && !write_failed ? SerialFate::kWritten : SerialFate::kVoid;
-}
-
 std::string RunSerials::Prepare(int32_t seed) {
   const std::string error = serials_.SeedIfFresh(seed);
   if (!error.empty()) return error;

@@ -11,6 +11,7 @@
 #include "common/run_record.h"
 #include "common/tester_log.h"
 #include "components/serial_store.h"
+#include "engine/serial_fate.h"
 
 namespace tester {
 
@@ -20,10 +21,6 @@ struct RunStores {
   TesterLog& log;
 };
 
-// What became of a number handed to a run, from its completion: written when the completion
-// carries it and does not report that its serial write failed (extended code 65545: the
-// gauge may or may not hold it), void otherwise. A void number is never handed out again.
-SerialFate FateOf(int32_t number, const CompletionReport& report);
 
 // One station's serial numbers during its runs.
 class RunSerials {
