@@ -14,6 +14,7 @@
 #include "controller/stored_references.h"
 #include "controller/tests/controller_fakes.h"
 #include "controller/ui/frm_main.h"
+#include "controller/ui/frm_splash.h"
 #include "controller/ui/station_lamp.h"
 
 namespace tester::test {
@@ -149,6 +150,15 @@ private slots:
              QString("Recalibration required to proceed! Cause:Temperature Variation>Tolerance"));
     QVERIFY(!rig.Button("cmdStart")->isEnabled());
     Grab(*rig.window, "frmMain-temperature-stop.png");
+  }
+
+  void theAboutBoxShowsTheEnginesVersion() {
+    Rig rig(1, false, "[BoardMapping]\nADAPTER0=Bay01\n");
+    frmSplash about(rig.window.get());
+    about.SetVersion(QString::fromStdString(rig.controller->AboutVersion()));
+    about.show();
+    QCOMPARE(about.Version(), QString("Version 2.2.7 Gangwright multi-station controller"));
+    Grab(about, "frmSplash.png");
   }
 
   void aFailedStartUpDisablesTheWindowAndClosesIt() {
