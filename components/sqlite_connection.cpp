@@ -37,9 +37,19 @@ SqliteConnection::SqliteConnection(const std::string& path, const std::string& r
   // journal_mode answers with the mode in force: a database that stays out of WAL
   // (read-only, or not a database) is refused rather than used without it.
   QSqlQuery query(db_);
-  if (!query.exec("PRAGMA journal_mode=WAL") || !query.next()) {
-    error_ = Explain("switching it to WAL", query.lastError().text());
-    return;
+  // Two processes opening a fresh database at once both try to turn it to WAL, and SQLite
+  // answers the one that loses "locked" at once, without waiting (either could deadlock the
+  // other). An immediate transaction does wait, for as long as the busy timeout, until the
+  // winner is done; asked again, the database is in WAL already.
+  for (int attempt = 1; !query.exec("PRAGMA journal_mode=WAL") || !query.next(); ++attempt) {
+    const bool busy = query.lastError().nativeErrorCode() == QLatin1String("5");
+    if (!busy || attempt == kWalSwitchAttempts) {
+      error_ = Explain("switching it to WAL", query.lastError().text());
+      return;
+    }
+    query.finish();
+    QSqlQuery wait(db_);
+    if (wait.exec("BEGIN IMMEDIATE")) wait.exec("COMMIT");
   }
   if (query.value(0).toString().compare("wal", Qt::CaseInsensitive) != 0) {
     error_ = "the " + role_ + " " + path_ + " cannot be written (it stays in journal mode " +

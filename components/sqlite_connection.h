@@ -16,6 +16,8 @@ namespace tester {
 
 // Milliseconds a statement waits for another process's write lock before it fails.
 inline constexpr int kSqliteBusyTimeoutMs = 5000;
+// How often an open asks for WAL while another process is turning the same database to it.
+inline constexpr int kWalSwitchAttempts = 5;
 
 class SqliteConnection {
 public:
