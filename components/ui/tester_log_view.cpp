@@ -44,6 +44,10 @@ TesterLogView::TesterLogView(ResultStore& store, QWidget* parent)
   filters->addWidget(new QLabel("Outcome:", this));
   filters->addWidget(outcome_);
   filters->addStretch();
+  // Wide enough for any count from the start: the label never grows past the window's edge
+  // before the layout catches up with a longer text.
+  count_->setMinimumWidth(fontMetrics().horizontalAdvance("9999999 run(s) shown") + 4);
+  count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   filters->addWidget(count_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
