@@ -11,7 +11,9 @@
 
 #include "apps/command_line.h"
 #include "apps/gangwright_verbs.h"
+#include "components/password_lock.h"
 #include "components/recal_reminder.h"
+#include "components/ui/password_dialog.h"
 #include "components/result_store.h"
 #include "components/serial_store.h"
 #include "components/ui/tester_log_view.h"
@@ -119,6 +121,9 @@ int RunWindow(const std::string& folder) {
   auto* log_view = new tester::TesterLogView(*components.results);
   tester::frmMain window(pump, dialogs, log_view);
   dialogs.SetParent(&window);
+  tester::PasswordDialog prompt(&window);
+  tester::PasswordLock lock(folder, dialogs, prompt);
+  window.SetLock(&lock);
   tester::ControllerParts parts{pump,
                                 dialogs,
                                 engines,

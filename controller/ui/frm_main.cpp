@@ -1,5 +1,6 @@
 #include "controller/ui/frm_main.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -107,6 +108,20 @@ void frmMain::BuildControls(QWidget* tester_log) {
 
 void frmMain::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
+  // Shown once a lock is set: the reference values are entered only while it is open
+  // (or with VTIAlwaysAllowed).
+  mnuFileUnlock_ = file->addAction("&Unlock...");
+  mnuFileUnlock_->setObjectName("mnuFileUnlock");
+  mnuFileUnlock_->setVisible(false);
+  connect(mnuFileUnlock_, &QAction::triggered, this, [this] {
+    if (lock_) lock_->Unlock();
+  });
+  mnuFileLock_ = file->addAction("&Lock");
+  mnuFileLock_->setObjectName("mnuFileLock");
+  mnuFileLock_->setVisible(false);
+  connect(mnuFileLock_, &QAction::triggered, this, [this] {
+    if (lock_) lock_->Lock();
+  });
   QAction* close_action = file->addAction("&Close");
   close_action->setObjectName("mnuFileClose");
   connect(close_action, &QAction::triggered, this, &QWidget::close);
@@ -117,6 +132,12 @@ void frmMain::BuildMenus() {
   QAction* about_control = help->addAction("About Kestrel.oc&x");
   about_control->setObjectName("mnuAboutKestrelocx");
   connect(about_control, &QAction::triggered, this, [this] { ShowAbout(true); });
+}
+
+void frmMain::SetLock(PasswordLock* lock) {
+  lock_ = lock;
+  mnuFileUnlock_->setVisible(lock_ != nullptr);
+  mnuFileLock_->setVisible(lock_ != nullptr);
 }
 
 void frmMain::Attach(Controller& controller, const std::string& app_folder) {
@@ -243,10 +264,12 @@ void frmMain::ConfigureVti() {
   if (!controller_) return;
   // Made afresh for every opening, so it shows the station files as they are now.
   VtiGridParts parts{*controller_, pump_, dialogs_,
-                     [] { return std::make_unique<TesterConfigStore>(); }, app_folder_, nullptr};
+                     [] { return std::make_unique<TesterConfigStore>(); }, app_folder_, lock_};
   frmVTI window(parts, this);
+  if (lock_) lock_->SetListener(&window);
   window.Open();
   window.exec();
+  if (lock_) lock_->SetListener(nullptr);
 }
 
 }  // namespace tester

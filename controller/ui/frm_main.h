@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <array>
 
+#include "components/password_lock.h"
 #include "controller/controller.h"
 #include "controller/controller_view.h"
 #include "controller/station_slot.h"
@@ -33,6 +34,10 @@ public:
 
   // The controller this window shows; set before Load.
   void Attach(Controller& controller, const std::string& app_folder);
+  // The operator lock the reference-value window follows (nullptr: none, always editable),
+  // unlocked and locked again from the File menu. Not owned; while the reference-value
+  // window is open it is the lock's listener.
+  void SetLock(PasswordLock* lock);
   // The window's load: the controller's start-up.
   void Load();
 
@@ -61,6 +66,9 @@ private:
   EventPump& pump_;
   OperatorDialogs& dialogs_;
   Controller* controller_ = nullptr;
+  PasswordLock* lock_ = nullptr;
+  QAction* mnuFileUnlock_ = nullptr;
+  QAction* mnuFileLock_ = nullptr;
   std::string app_folder_;
   StationTableModel* model_ = nullptr;
   TimerId elapsed_timer_ = kNoTimer;
