@@ -9,6 +9,9 @@
 #include <QtTest>
 #include <memory>
 
+#include "components/password_file.h"
+#include "components/password_lock.h"
+#include "components/password_prompt.h"
 #include "components/result_store.h"
 #include "components/ui/tester_log_view.h"
 #include "controller/stored_references.h"
@@ -70,6 +73,25 @@ private:
     std::unique_ptr<Controller> controller;  // after the window: goes first
     std::unique_ptr<frmMain> window;
   };
+
+  struct OnePassword final : PasswordPrompt {
+    std::optional<std::string> AskPassword(const std::string&, const std::string&) override {
+      return std::string("bench-7");
+    }
+  };
+
+  // Whether the reference grid of the VTI window that "Configure VTI" opens is editable.
+  static bool GridOpens(Rig& rig) {
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal) return;
+      if (QWidget* frame = modal->findChild<QWidget*>("FrameVTI")) enabled = frame->isEnabled();
+      modal->close();
+    });
+    QTest::mouseClick(rig.Button("cmdVTI"), Qt::LeftButton);
+    return enabled;
+  }
 
   static void Grab(QWidget& widget, const QString& name) {
     QDir().mkpath(TESTER_SCREENSHOT_DIR);
@@ -150,6 +172,23 @@ private slots:
              QString("Recalibration required to proceed! Cause:Temperature Variation>Tolerance"));
     QVERIFY(!rig.Button("cmdStart")->isEnabled());
     Grab(*rig.window, "frmMain-temperature-stop.png");
+  }
+
+  void theReferenceGridFollowsTheOperatorLock() {
+    Rig rig(1, true, "[BoardMapping]\nADAPTER0=Bay01\n");
+    QVERIFY(SavePassword(PasswordFilePath(rig.home.Path()), "bench-7", kMinPasswordIterations)
+                .empty());
+    OnePassword prompt;
+    PasswordLock lock(rig.home.Path(), rig.dialogs, prompt);
+    rig.window->SetLock(&lock);
+    auto* unlock = rig.window->findChild<QAction*>("mnuFileUnlock");
+    QVERIFY(unlock && unlock->isVisible());
+    QVERIFY(!GridOpens(rig));
+    unlock->trigger();
+    QVERIFY(!lock.IsLocked());
+    QVERIFY(GridOpens(rig));
+    rig.window->findChild<QAction*>("mnuFileLock")->trigger();
+    QVERIFY(!GridOpens(rig));
   }
 
   void theAboutBoxShowsTheEnginesVersion() {
