@@ -95,7 +95,7 @@ struct TesterConfigProperties {
   int32_t RefVoltage4 = 0;            // rw, mV across cells 1..4
   float RefTemperature = 0.0f;        // rw, degC station reference temperature
   int32_t RefCurrent = 0;             // rw, mA station reference current
-  // Ours, beyond the object's original interface:
+  // Ours, beyond the object's documented interface:
   int16_t RequireImageDigest = 0;     // flag: a golden image without its digest file is refused
   int16_t VTIAlwaysAllowed = 0;       // flag: the operator lock leaves reference-value entry open
   int16_t RecalReminderHours = 0;     // hours from a reference update until the reminder is due;

@@ -1,6 +1,7 @@
 #pragma once
 // The one road from the i2c-dev backend to the kernel: opening /dev/i2c-N and the ioctls
-// on it (I2C_FUNCS, I2C_SLAVE, I2C_TIMEOUT, I2C_RETRIES, I2C_SMBUS, I2C_RDWR), with the
+// on it (I2C_FUNCS, I2C_SLAVE, I2C_SMBUS, I2C_RDWR; the driver's own timeout and retry
+// counts are left as they are), with the
 // kernel's own argument structs of linux/i2c-dev.h and linux/i2c.h. The programs use the
 // Linux implementation (platform/i2c_kernel_linux.h); the tests one that answers like the
 // kernel from the virtual jig's devices.

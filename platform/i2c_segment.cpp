@@ -51,6 +51,9 @@ int I2cSegment::SelectAddress(uint8_t addr) {
   if (selected_ == addr) return 0;
   const int result = kernel_.Ioctl(fd_, I2C_SLAVE, reinterpret_cast<void*>(
                                                        static_cast<unsigned long>(addr)));
+  // EBUSY here is not a busy bus: a kernel driver owns the address. Told apart so the
+  // operator is not sent looking for a bus fault.
+  if (result == -EBUSY) return -EADDRINUSE;
   if (result < 0) return result;
   selected_ = addr;
   return 0;

@@ -14,6 +14,8 @@ I2cStatus StatusOfErrno(int err) {
     case ETIMEDOUT:
     case EBUSY:
       return kI2cTimeout;
+    case EADDRINUSE:
+      return kI2cAddressHeld;
     case EAGAIN:
       return kI2cArbitrationLost;
     case EOPNOTSUPP:
@@ -39,6 +41,7 @@ std::string I2cStatusText(I2cStatus status) {
     case kI2cNoAdapter: return "no adapter open";
     case kI2cNack: return "no acknowledge";
     case kI2cTimeout: return "timeout";
+    case kI2cAddressHeld: return "address held by a kernel driver";
     case kI2cArbitrationLost: return "arbitration lost";
     case kI2cBridgeCannot: return "the bridge cannot do this transfer";
     case kI2cProtocol: return "protocol violation";

@@ -19,6 +19,10 @@ inline constexpr I2cStatus kI2cNoAdapter = 0x0401;
 inline constexpr I2cStatus kI2cNack = 0x0402;
 // The transfer did not finish in time (ETIMEDOUT; EBUSY: the bus stayed busy).
 inline constexpr I2cStatus kI2cTimeout = 0x0403;
+// The device address is held by a kernel driver bound to it on this bus (EBUSY from
+// I2C_SLAVE, passed on as EADDRINUSE): nothing was sent. Unbind the driver; the backend
+// never forces the address.
+inline constexpr I2cStatus kI2cAddressHeld = 0x0404;
 // Another master won the bus (EAGAIN).
 inline constexpr I2cStatus kI2cArbitrationLost = 0x0405;
 // The bridge cannot do the transfer: a write longer than it sends at once, a combined

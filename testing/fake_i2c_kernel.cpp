@@ -76,6 +76,7 @@ int FakeI2cKernel::Ioctl(int fd, unsigned long request, void* arg) {
     case I2C_SLAVE: {
       const auto addr = reinterpret_cast<unsigned long>(arg);
       if (addr > 0x7F) return -EINVAL;
+      if (static_cast<int>(addr) == held_address_) return -EBUSY;
       handle->second.address = static_cast<int>(addr);
       return 0;
     }

@@ -49,6 +49,8 @@ public:
   Bridge& Limits() { return bridge_; }
   // The next transfer fails with `err` (-errno) after its address byte.
   void FailNext(int err) { fail_next_ = err; }
+  // A kernel driver is bound to 7-bit `addr`: selecting it answers EBUSY.
+  void HoldAddress(int addr) { held_address_ = addr; }
   // Nodes that are open now.
   std::size_t OpenCount() const { return fds_.size(); }
   const std::vector<std::string>& Wire() const { return wire_; }
@@ -83,6 +85,7 @@ private:
   int next_fd_ = 3;
   Bridge bridge_;
   int fail_next_ = 0;
+  int held_address_ = -1;
   std::vector<std::string> wire_;
   std::string line_;
 };

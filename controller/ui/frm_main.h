@@ -1,6 +1,6 @@
 #pragma once
 // frmMain: the operator's console, a view over the Controller. The controls of the
-// original layout at their places (twips / 15 = pixels): "Configure VTI", the status list
+// fixed layout at their places (twips / 15 = pixels): "Configure VTI", the status list
 // with a lamp beside each row, "&Start", the temperature-stop label and the result log
 // filling the rest; to the right of the start button the stations at a glance (step,
 // time, serial number, last verdict, the session's counts and yield).

@@ -89,6 +89,9 @@ TEST_F(I2cDevControlTest, NackTimeoutAndLostArbitrationEachHaveTheirStatus) {
   EXPECT_TRUE(Mentions(station.Told(), DefaultJig().adapters[0].identifier));
   EXPECT_EQ(control().PutWord(0x00, 1, 0x17), 0);
   EXPECT_EQ(control().BusStatus(), 0);
+  station.Kernel().HoldAddress(0x48);  // a kernel driver bound to the probe's address
+  EXPECT_EQ(control().GetWord(0x00, word, 0x90), kI2cAddressHeld);
+  EXPECT_TRUE(Mentions(station.Told(), "address held by a kernel driver"));
 }
 
 TEST_F(I2cDevControlTest, WhatTheBridgeCannotDoIsRefusedByNameAndNothingIsSent) {
