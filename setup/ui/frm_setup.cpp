@@ -76,8 +76,11 @@ void frmSetup::BuildBoardFrame() {
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(3);
   int column = 0;
-  grid->addWidget(Heading("Board", Frame2_, 84), 0, column++, Qt::AlignBottom);
-  grid->addWidget(Heading("Station ID", Frame2_, 130), 0, column++, Qt::AlignBottom);
+  for (const auto& [text, width] : {std::pair{"Board", 84}, std::pair{"Station ID", 130}}) {
+    QLabel* label = Heading(text, Frame2_, width);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);  // over left-aligned contents
+    grid->addWidget(label, 0, column++, Qt::AlignBottom);
+  }
   for (const char* heading : {"Cal Board Found", "On Board Temp Probe", "Ext Temp Probe",
                               "Use for Test", "Flash LEDs"}) {
     grid->addWidget(Heading(heading, Frame2_, kCheckColumn), 0, column++, Qt::AlignBottom);
