@@ -3,7 +3,10 @@
 // mark, and the lights of "Flash LEDs".
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "common/gauge_control.h"
+#include "platform/atomic_file.h"
 #include "setup/tests/setup_rig.h"
 
 namespace tester::test {
@@ -181,6 +184,29 @@ TEST(BoardSearch, TheLockDisablesTheBoardPage) {
   rig.wizard->LockState(false);
   EXPECT_TRUE(rig.wizard->SearchEnabled());
   EXPECT_FALSE(rig.wizard->NextEnabled());  // stays as it was
+}
+
+std::string DemoJig(const char* name) {
+  return ReadWholeFile(std::string(TESTER_SOURCE_DIR) + "/demo/" + name, nullptr).value_or("");
+}
+
+TEST(BoardSearch, TheDemoJigsForSettingUp) {
+  SetupRig rig(DemoJig("setup.jig"));
+  for (int i = 0; i < 3; ++i) rig.dialogs.QueueYesNo(true);
+  rig.wizard->Search();
+  EXPECT_EQ(rig.dialogs.unused_answers(), 0u);
+  ASSERT_EQ(rig.dialogs.Messages().size(), 1u);
+  EXPECT_EQ(rig.dialogs.Messages()[0].rfind("Detected LinkpodX with an old firmware", 0), 0u);
+  std::set<std::string> ids;
+  for (int i = 0; i < 5; ++i) ids.insert(rig.wizard->Rows()[i].identifier);
+  EXPECT_EQ(ids.size(), 5u);
+  rig.Name(5);
+  EXPECT_TRUE(rig.wizard->Next());
+
+  SetupRig thirteen(DemoJig("thirteen.jig"));
+  thirteen.wizard->Search();
+  EXPECT_EQ(thirteen.dialogs.Messages().size(), 1u);
+  EXPECT_EQ(thirteen.wizard->BoardCount(), 0);
 }
 
 }  // namespace
