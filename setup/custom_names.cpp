@@ -34,7 +34,7 @@ bool IsSafeStationName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
   return std::ranges::none_of(name, [](char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == '[' || c == ']';
+    return byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == '[' || c == ']' || c == '"';
   });
 }
 

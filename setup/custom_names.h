@@ -11,7 +11,7 @@ namespace tester {
 // The name as it is saved: every space removed.
 std::string WithoutSpaces(const std::string& name);
 
-// A name that can name a station: not empty, not "." or "..", no / \ [ ] and no control
+// A name that can name a station: not empty, not "." or "..", no / \ [ ] " and no control
 // characters (it becomes the settings file's name and a section header).
 bool IsSafeStationName(const std::string& name);
 

@@ -70,7 +70,7 @@ inline constexpr const char* kMsgIdsNotUnique =
 // Ours: a custom name becomes a file name and a section name.
 inline constexpr const char* kMsgUnsafeName =
     " cannot be used: it names the station's settings file and its section of JigSetup.ini, "
-    "so it may not be \".\" or \"..\" nor hold / \\ [ ] or control characters.";
+    "so it may not be \".\" or \"..\" nor hold / \\ [ ] \" or control characters.";
 
 // Flash LEDs.
 inline constexpr const char* kMsgFlashInUse =

@@ -27,7 +27,8 @@ TEST(CustomNames, SpacesGoCaseIsIgnoredAndUnsafeNamesAreRefused) {
             "The custom name line1 appears twice.\nPlease select a unique custom name for each "
             "board and mark it on the board.\nThe custom name is the identifier for the board "
             "in the Gangwright program.\nYour changes were not saved!");
-  for (const std::string& unsafe : std::vector<std::string>{"..", "a/b", "Bay[1]", "x\ty"}) {
+  const std::vector<std::string> unsafe_names = {"..", "a/b", "Bay[1]", "x\ty", "\"q\""};
+  for (const std::string& unsafe : unsafe_names) {
     rig.wizard->SetCustomName(1, unsafe);
     EXPECT_FALSE(rig.wizard->CheckCustomNameUniqueness()) << unsafe;
     EXPECT_NE(rig.dialogs.Messages().back().find("cannot be used"), std::string::npos);
