@@ -100,25 +100,32 @@ TEST(BoardSearch, FactoryAndDuplicateIdentifiersAreOfferedANewOne) {
             "unique name when prompted.\nYour changes were not saved!");
 }
 
-TEST(BoardSearch, OldFirmwareLightsTheBoardAndABoardInUseIsSkipped) {
+TEST(BoardSearch, ReadErrorsOldFirmwareAndABoardInUse) {
   SetupRig rig(SetupAdapter(AdapterName(0)) +
                SetupAdapter(AdapterName(1), "adapter_firmware = 3111\n") +
                SetupAdapter(AdapterName(2)));
   std::unique_ptr<SimControl> other = rig.OtherProgram();
   ASSERT_EQ(other->OpenAdapter(AdapterName(2)), 0);
+  // Board 0's stored identifier is damaged: its read fails.
+  rig.home.Scratch().Folder("locks/ids");
+  rig.home.Scratch().Write("locks/ids/" + AdapterName(0), "junk");
   rig.wizard->Search();
-  ASSERT_EQ(rig.dialogs.Messages().size(), 2u);
-  EXPECT_EQ(rig.dialogs.Messages()[0].find("Detected LinkpodX with an old firmware version. "
+  ASSERT_EQ(rig.dialogs.Messages().size(), 3u);
+  EXPECT_EQ(rig.dialogs.Messages()[0],
+            "Communication error 259 trying to read ID for board number  0");
+  EXPECT_EQ(rig.dialogs.Messages()[1].find("Detected LinkpodX with an old firmware version. "
                                            "Please update to version 3.1l or above for "
                                            "Linkpod/version 0.7.97 or above for Dockpod\nThe "
                                            "LEDs connected to I2C Vout(on LinkpodX)"),
             0u);
   EXPECT_EQ(rig.Lamps(1), 0x0F);
-  EXPECT_EQ(rig.dialogs.Messages()[1],
+  EXPECT_EQ(rig.dialogs.Messages()[2],
             "Board 2 was either disconnected or is in use by another program. Please make "
             "corrections and try again.");
   const BoardRows& rows = rig.wizard->Rows();
-  EXPECT_TRUE(rows[0].visible && rows[1].visible);
+  EXPECT_FALSE(rows[0].visible);
+  EXPECT_EQ(rows[0].identifier, "");
+  EXPECT_TRUE(rows[1].visible);
   EXPECT_EQ(rows[1].identifier, AdapterName(1));  // the old-firmware board is still read
   EXPECT_FALSE(rows[2].visible);
   EXPECT_EQ(rows[2].caption, "...");

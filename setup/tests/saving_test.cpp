@@ -36,9 +36,10 @@ TEST(CustomNames, SpacesGoCaseIsIgnoredAndUnsafeNamesAreRefused) {
   rig.wizard->SetCustomName(1, "   ");
   EXPECT_FALSE(rig.wizard->CheckCustomNameUniqueness());
   EXPECT_EQ(rig.dialogs.Messages().back(), "Custom name cannot be blank!");
-  rig.wizard->SetCustomName(1, "line 2");
+  rig.wizard->SetCustomName(0, "line 1");
+  rig.wizard->SetCustomName(1, "line2");
   EXPECT_TRUE(rig.wizard->Next());
-  EXPECT_EQ(Read(rig, "BoardMapping", AdapterName(1)), "line2");
+  EXPECT_EQ(Read(rig, "BoardMapping", AdapterName(0)), "line1");
   EXPECT_EQ(rig.wizard->Page(), SetupPage::kProbes);
 }
 
