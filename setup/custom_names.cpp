@@ -8,13 +8,6 @@
 namespace tester {
 namespace {
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 std::string Twice(const std::string& name) {
   return std::string(kMsgTheCustomName) + name + kMsgAppearsTwice + "\n" + kMsgSelectUnique +
          "\n" + kMsgNameIsIdentifier + "\n" + kMsgNotSaved;
@@ -23,6 +16,13 @@ std::string Twice(const std::string& name) {
 std::string IdsNotUnique() { return std::string(kMsgIdsNotUnique) + "\n" + kMsgNotSaved; }
 
 }  // namespace
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return std::ranges::equal(a, b, [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
 
 std::string WithoutSpaces(const std::string& name) {
   std::string out;

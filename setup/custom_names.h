@@ -8,6 +8,9 @@
 
 namespace tester {
 
+// Names compared as the wizard compares station names: letter case ignored.
+bool SameIgnoringCase(const std::string& a, const std::string& b);
+
 // The name as it is saved: every space removed.
 std::string WithoutSpaces(const std::string& name);
 

@@ -1,17 +1,11 @@
 #include "setup/probe_page.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "setup/custom_names.h"
 
 namespace tester {
 namespace {
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;

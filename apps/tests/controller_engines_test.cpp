@@ -7,9 +7,6 @@
 #include <signal.h>
 #include <sys/types.h>
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -32,18 +29,6 @@ namespace {
 
 constexpr int kStations = 3;
 constexpr int kRunsLimitMs = 20000;
-
-bool PumpUntil(const std::function<bool()>& done, int limit_ms) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  while (!done()) {
-    if (elapsed.elapsed() > limit_ms) return false;
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return true;
-}
 
 class StatusHook final : public ControllerView {
 public:

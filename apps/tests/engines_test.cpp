@@ -8,8 +8,6 @@
 #include <sys/types.h>
 
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -87,19 +85,6 @@ public:
 private:
   SharedSerials& serials_;
 };
-
-// Serves the event loop until `done` holds; false when `limit_ms` of real time passed.
-bool PumpUntil(const std::function<bool()>& done, int limit_ms) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  while (!done()) {
-    if (elapsed.elapsed() > limit_ms) return false;
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return true;
-}
 
 // The AutomationError code `call` throws (0 when it returns).
 template <typename Call>

@@ -5,9 +5,6 @@
 // every station.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -34,18 +31,6 @@ namespace {
 
 constexpr int kStations = 3;
 constexpr int kRunsLimitMs = 20000;
-
-bool PumpUntil(const std::function<bool()>& done, int limit_ms) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  while (!done()) {
-    if (elapsed.elapsed() > limit_ms) return false;
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return true;
-}
 
 // The scratch jig's stations, the first still with its factory identifier and the other two
 // carrying the same one, as adapters fresh from a rework might.

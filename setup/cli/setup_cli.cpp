@@ -20,13 +20,6 @@ namespace {
 
 const char* YesNo(bool on) { return on ? "yes" : "no"; }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 // The wizard with the console's parts.
 struct ConsoleWizard {
   ConsoleWizard(GaugeControl& control, EventPump& pump, const std::string& folder,
@@ -47,7 +40,7 @@ public:
   std::optional<int> RowOf(const std::string& name) const {
     const std::string wanted = WithoutSpaces(name);
     for (int i = 0; i < wizard_.BoardCount(); ++i) {
-      if (SameName(wizard_.Rows()[i].custom_name, wanted)) return i;
+      if (SameIgnoringCase(wizard_.Rows()[i].custom_name, wanted)) return i;
     }
     return std::nullopt;
   }

@@ -94,7 +94,7 @@ struct QtException {
   const char* why;
 };
 const std::vector<QtException> kQtExceptions = {
-    {"testing/qt_app.h", "the Qt application of the tests that run an event loop; only Qt "
+    {"testing/qt_app.h", "the Qt application of the tests that run an event loop, and serving it; only Qt "
                          "test programs include it"},
 };
 
