@@ -29,7 +29,7 @@ void FakeSysfs::AddAdapter(const std::string& folder, int number, const std::str
   std::ofstream(fs::path(dev_) / adapter);  // the node, for the claim tools that look
 }
 
-std::string FakeSysfs::AddBridge(const FakeBridgeSpec& bridge) {
+std::string FakeSysfs::AddBridge(const FakeBridge& bridge) {
   const fs::path usb = fs::path(sys_) / "devices/pci0000:00/0000:00:14.0/usb1" /
                        ("1-" + bridge.port);
   const fs::path interface = usb / ("1-" + bridge.port + ":1.0");

@@ -10,7 +10,7 @@
 
 namespace tester::test {
 
-struct FakeBridgeSpec {
+struct FakeBridge {
   std::string serial;       // "" = the bridge reports none
   int number = 0;           // N of i2c-N
   std::string port = "1";   // USB port path below bus 1 (folder 1-<port>)
@@ -27,7 +27,7 @@ public:
   std::string Sys() const { return sys_; }
   std::string Dev() const { return dev_; }
   // Its device node path, <dev>/i2c-N.
-  std::string AddBridge(const FakeBridgeSpec& bridge);
+  std::string AddBridge(const FakeBridge& bridge);
   // An adapter of the machine itself (no USB device above it).
   void AddMachineAdapter(int number, const std::string& name);
 

@@ -18,7 +18,7 @@ I2cJigStation::I2cJigStation(EventPump& clock, const JigDescription& jig, std::s
     FakeSysfs sysfs(scratch_);
     auto kernel = std::make_unique<FakeI2cKernel>(jig, clock);
     for (std::size_t i = 0; i < jig.adapters.size(); ++i) {
-      FakeBridgeSpec bridge;
+      FakeBridge bridge;
       bridge.serial = jig.adapters[i].identifier;
       bridge.number = 10 + static_cast<int>(i);
       bridge.port = std::to_string(i + 1);

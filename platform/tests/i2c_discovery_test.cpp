@@ -16,7 +16,7 @@
 namespace tester {
 namespace {
 
-using test::FakeBridgeSpec;
+using test::FakeBridge;
 
 class I2cDiscoveryTest : public ::testing::Test {
 protected:
